@@ -1,0 +1,398 @@
+#include "platform/odbc.h"
+
+#include "platform/textnum.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+namespace db {
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use 2-byte SQLWCHAR");
+
+SQLHENV shared_env() {
+  static SQLHENV env = [] {
+    SQLHENV e = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &e))) return SQLHENV(SQL_NULL_HENV);
+    SQLSetEnvAttr(e, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    return e;
+  }();
+  return env;
+}
+
+SQLWCHAR* wide(const QString& s) {
+  return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(reinterpret_cast<const char16_t*>(s.utf16())));
+}
+
+// The driver's and server's messages for a failed call, as one error.
+Error diagnostics(SQLSMALLINT type, SQLHANDLE handle, const QString& what) {
+  QString message;
+  QString first_state;
+  int first_native = 0;
+  for (SQLSMALLINT i = 1; handle != nullptr; ++i) {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR text[1024] = {};
+    SQLSMALLINT len = 0;
+    const SQLRETURN rc = SQLGetDiagRecW(type, handle, i, state, &native, text, 1024, &len);
+    if (!SQL_SUCCEEDED(rc)) break;
+    const QString st = QString::fromUtf16(reinterpret_cast<const char16_t*>(state), 5);
+    const QString tx = QString::fromUtf16(reinterpret_cast<const char16_t*>(text), std::min<int>(len, 1023));
+    if (first_state.isEmpty()) {
+      first_state = st;
+      first_native = static_cast<int>(native);
+    }
+    if (!message.isEmpty()) message += u'\n';
+    message += tx;
+  }
+  if (message.isEmpty()) message = what;
+  return Error(message, first_state, first_native);
+}
+
+bool numeric_type(SQLSMALLINT t) {
+  switch (t) {
+    case SQL_INTEGER: case SQL_SMALLINT: case SQL_TINYINT: case SQL_BIGINT:
+    case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE: case SQL_DECIMAL: case SQL_NUMERIC:
+    case SQL_BIT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Characters to bind for a column. Long texts get a modest buffer; a longer
+// value is read whole with SQLGetData when it turns up.
+SQLLEN bound_chars(SQLSMALLINT type, SQLULEN size) {
+  switch (type) {
+    case SQL_INTEGER: case SQL_SMALLINT: case SQL_TINYINT: case SQL_BIGINT: case SQL_BIT:
+      return 24;
+    case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE:
+      return 40;
+    case SQL_DECIMAL: case SQL_NUMERIC:
+      return static_cast<SQLLEN>(std::min<SQLULEN>(size + 4, 80));
+    case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP: case SQL_DATETIME:
+      return 40;
+    default:
+      break;
+  }
+  if (size == 0 || size > 256) return 257;
+  return static_cast<SQLLEN>(size) + 1;
+}
+
+struct Statement {
+  SQLHSTMT h = SQL_NULL_HSTMT;
+  explicit Statement(SQLHDBC dbc) {
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &h))) {
+      h = SQL_NULL_HSTMT;
+      throw diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a statement on the connection."));
+    }
+  }
+  ~Statement() {
+    if (h != SQL_NULL_HSTMT) {
+      SQLFreeStmt(h, SQL_CLOSE);
+      SQLFreeHandle(SQL_HANDLE_STMT, h);
+    }
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+};
+
+}  // namespace
+
+Error::Error(const QString& message, const QString& sqlstate, int native_error)
+    : std::runtime_error(message.toStdString()), message_(message), sqlstate_(sqlstate), native_(native_error) {}
+
+bool Error::connection_lost() const {
+  // 08xxx: connection exceptions; 2002, 2003, 2006, 2013: cannot connect,
+  // server gone away, lost connection during query.
+  return sqlstate_.startsWith(u"08") || native_ == 2002 || native_ == 2003 || native_ == 2006 ||
+         native_ == 2013 || sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
+}
+
+double Field::number() const { return null_ ? 0.0 : textnum::numeric_value(text_); }
+
+// ---------------------------------------------------------------- Connection
+
+Connection::Connection() = default;
+
+Connection::~Connection() { close(); }
+
+void Connection::open() {
+  close();
+  SQLHENV env = shared_env();
+  if (env == SQL_NULL_HENV) throw Error(QStringLiteral("The ODBC driver manager could not be started."));
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+    throw diagnostics(SQL_HANDLE_ENV, env, QStringLiteral("Cannot make a database connection object."));
+  }
+  // A server that does not answer must not freeze the program.
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(10), 0);
+  SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(60), 0);
+  SQLWCHAR out[1024];
+  SQLSMALLINT out_len = 0;
+  const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, wide(connection_string_), SQL_NTS, out, 1024, &out_len,
+                                         SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    Error e = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot connect to the database."));
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    throw e;
+  }
+  dbc_ = dbc;
+  open_ = true;
+}
+
+void Connection::close() {
+  if (dbc_ == nullptr) return;
+  auto dbc = static_cast<SQLHDBC>(dbc_);
+  if (in_transaction_) rollback();
+  if (open_) SQLDisconnect(dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+  dbc_ = nullptr;
+  open_ = false;
+}
+
+long long Connection::execute(const QString& sql) {
+  if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
+  auto dbc = static_cast<SQLHDBC>(dbc_);
+  Statement st(dbc);
+  const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
+  if (rc == SQL_NO_DATA) return 0;
+  if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
+  SQLLEN count = -1;
+  SQLRowCount(st.h, &count);
+  return static_cast<long long>(count);
+}
+
+void Connection::begin_transaction() {
+  if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
+  auto dbc = static_cast<SQLHDBC>(dbc_);
+  if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
+    throw diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a transaction."));
+  }
+  in_transaction_ = true;
+}
+
+void Connection::end_transaction(bool do_commit) {
+  auto dbc = static_cast<SQLHDBC>(dbc_);
+  const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, do_commit ? SQL_COMMIT : SQL_ROLLBACK);
+  Error failure(QString{});
+  const bool failed = !SQL_SUCCEEDED(rc);
+  if (failed) failure = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not be ended."));
+  SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+  in_transaction_ = false;
+  if (failed && do_commit) throw failure;
+}
+
+void Connection::commit() {
+  if (!is_open() || !in_transaction_) throw Error(QStringLiteral("No transaction is open."));
+  end_transaction(true);
+}
+
+void Connection::rollback() {
+  if (!is_open() || !in_transaction_) {
+    in_transaction_ = false;
+    return;
+  }
+  end_transaction(false);
+}
+
+// ----------------------------------------------------------------- ResultSet
+
+void ResultSet::close() {
+  open_ = false;
+  rows_ = 0;
+  current_ = 0;
+  columns_.clear();
+  arena_.clear();
+  arena_.shrink_to_fit();
+  offsets_.clear();
+  offsets_.shrink_to_fit();
+  nulls_.clear();
+  nulls_.shrink_to_fit();
+}
+
+void ResultSet::append(const char16_t* data, qsizetype length, bool is_null) {
+  nulls_.push_back(is_null ? 1 : 0);
+  if (length > 0) arena_.insert(arena_.end(), data, data + length);
+  offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
+}
+
+bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, std::size_t rowset) {
+  auto st = static_cast<SQLHSTMT>(statement);
+  const auto ncols = static_cast<SQLSMALLINT>(bind.size());
+  rows_ = 0;
+  arena_.clear();
+  offsets_.clear();
+  nulls_.clear();
+  SQLULEN fetched = 0;
+  SQLSetStmtAttr(st, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+  SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowset), 0);
+  SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+  for (SQLSMALLINT c = 0; c < ncols; ++c) {
+    Binding& b = bind[static_cast<size_t>(c)];
+    b.buffer.assign(static_cast<size_t>(b.chars) * rowset, 0);
+    b.ind.assign(rowset, 0);
+    const SQLRETURN rc = SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, b.buffer.data(),
+                                    static_cast<SQLLEN>(b.chars) * 2, b.ind.data());
+    if (!SQL_SUCCEEDED(rc)) {
+      Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Cannot read the result."));
+      close();
+      throw e;
+    }
+  }
+  SQLLEN row_count_hint = -1;
+  SQLRowCount(st, &row_count_hint);
+  if (row_count_hint > 0) {
+    nulls_.reserve(static_cast<size_t>(row_count_hint) * bind.size());
+    offsets_.reserve(static_cast<size_t>(row_count_hint) * bind.size() + 1);
+  }
+  offsets_.push_back(0);
+
+  std::vector<char16_t> long_value;
+  for (;;) {
+    SQLRETURN rc = SQLFetch(st);
+    if (rc == SQL_NO_DATA) break;
+    if (!SQL_SUCCEEDED(rc)) {
+      Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading the result failed."));
+      close();
+      throw e;
+    }
+    for (SQLULEN r = 0; r < fetched; ++r) {
+      for (SQLSMALLINT c = 0; c < ncols; ++c) {
+        Binding& b = bind[static_cast<size_t>(c)];
+        const SQLLEN ind = b.ind[r];
+        const char16_t* cell = b.buffer.data() + static_cast<size_t>(b.chars) * r;
+        if (ind == SQL_NULL_DATA) {
+          append(nullptr, 0, true);
+          continue;
+        }
+        if (ind != SQL_NO_TOTAL && ind < static_cast<SQLLEN>(b.chars) * 2) {
+          append(cell, ind / 2, false);
+          continue;
+        }
+        if (rowset > 1) return false;
+        // Longer than the bound buffer: read the whole value.
+        long_value.clear();
+        char16_t chunk[4096];
+        for (;;) {
+          SQLLEN got = 0;
+          rc = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, chunk, sizeof(chunk), &got);
+          if (rc == SQL_NO_DATA) break;
+          if (!SQL_SUCCEEDED(rc)) {
+            Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
+            close();
+            throw e;
+          }
+          const SQLLEN max_chars = static_cast<SQLLEN>(sizeof(chunk) / 2) - 1;
+          const SQLLEN n = (got == SQL_NO_TOTAL || got / 2 > max_chars) ? max_chars : got / 2;
+          long_value.insert(long_value.end(), chunk, chunk + n);
+          if (rc == SQL_SUCCESS) break;
+        }
+        append(long_value.data(), static_cast<qsizetype>(long_value.size()), false);
+      }
+      ++rows_;
+    }
+    if (arena_.size() > 0xF0000000u) {
+      close();
+      throw Error(QStringLiteral("The result is too large to hold in memory."));
+    }
+  }
+  return true;
+}
+
+void ResultSet::open(const QString& sql, Connection& conn) {
+  close();
+  if (!conn.is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
+  auto dbc = static_cast<SQLHDBC>(conn.native_handle());
+  Statement st(dbc);
+  // A static cursor lets a long value of any row of a block be read whole.
+  SQLSetStmtAttr(st.h, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+  SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
+  if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+    throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The query failed."));
+  }
+  SQLSMALLINT ncols = 0;
+  SQLNumResultCols(st.h, &ncols);
+
+  std::vector<Binding> bind(static_cast<size_t>(ncols));
+  SQLLEN row_bytes = 0;
+  for (SQLSMALLINT c = 0; c < ncols; ++c) {
+    SQLWCHAR name[256] = {};
+    SQLSMALLINT name_len = 0, type = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    SQLDescribeColW(st.h, static_cast<SQLUSMALLINT>(c + 1), name, 256, &name_len, &type, &size, &digits, &nullable);
+    Column col;
+    col.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(name), std::min<int>(name_len, 255));
+    col.numeric = numeric_type(type);
+    columns_.push_back(col);
+    bind[static_cast<size_t>(c)].chars = static_cast<std::size_t>(bound_chars(type, size));
+    row_bytes += static_cast<SQLLEN>(bind[static_cast<size_t>(c)].chars) * 2 + static_cast<SQLLEN>(sizeof(SQLLEN));
+  }
+
+  if (ncols > 0) {
+    // About 256 KB of buffers, between 16 and 1024 rows at a time. A value
+    // longer than its buffer is read whole with SQLGetData, which the driver
+    // only serves for the first row of a block: when one turns up, the query
+    // runs again one row at a time.
+    const SQLULEN block = static_cast<SQLULEN>(std::clamp<SQLLEN>(262144 / std::max<SQLLEN>(row_bytes, 1), 16, 1024));
+    if (!read_rows(st.h, bind, block)) {
+      SQLFreeStmt(st.h, SQL_CLOSE);
+      rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
+      if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        Error e = diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The query failed."));
+        close();
+        throw e;
+      }
+      read_rows(st.h, bind, 1);
+    }
+  } else {
+    offsets_.push_back(0);
+  }
+  open_ = true;
+  current_ = 0;
+}
+
+void ResultSet::move_next() {
+  if (current_ < rows_) ++current_;
+}
+
+QString ResultSet::field_name(int index) const {
+  if (index < 0 || index >= field_count()) return {};
+  return columns_[static_cast<size_t>(index)].name;
+}
+
+int ResultSet::column_index(QStringView name) const {
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (QStringView(columns_[i].name).compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+Field ResultSet::value(int row, int column) const {
+  if (!open_) throw Error(QStringLiteral("The result set is not open."));
+  if (column < 0 || column >= field_count()) {
+    throw Error(QStringLiteral("The result has no field %1.").arg(column));
+  }
+  if (row < 0 || row >= rows_) throw Error(QStringLiteral("There is no current row."));
+  const size_t cell = static_cast<size_t>(row) * columns_.size() + static_cast<size_t>(column);
+  const Column& col = columns_[static_cast<size_t>(column)];
+  if (nulls_[cell]) return Field(true, col.numeric, QString());
+  const std::uint32_t begin = offsets_[cell];
+  const std::uint32_t end = offsets_[cell + 1];
+  return Field(false, col.numeric, QString(reinterpret_cast<const QChar*>(arena_.data() + begin), end - begin));
+}
+
+Field ResultSet::field(int index) const { return value(current_, index); }
+
+Field ResultSet::field(QStringView name) const {
+  const int index = column_index(name);
+  if (index < 0) throw Error(QStringLiteral("The result has no field named %1.").arg(name.toString()));
+  return value(current_, index);
+}
+
+}  // namespace db

@@ -1,0 +1,146 @@
+#pragma once
+// Our own small connection and result set over the unixODBC C API.
+//
+// A result set reads the whole result when it is opened (a static, client-side
+// result), so its record count is exact before the first row is read. Rows are
+// fetched with bound columns and row arrays; values are kept as the text the
+// server sent, with NULL kept apart from an empty text.
+//
+// Every failure of the driver or the server is thrown as db::Error with the
+// server's message; nothing here ends the program.
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace db {
+
+class Error : public std::runtime_error {
+ public:
+  Error(const QString& message, const QString& sqlstate = {}, int native_error = 0);
+  const QString& message() const { return message_; }
+  const QString& sqlstate() const { return sqlstate_; }
+  int native_error() const { return native_; }
+  // The link to the server is gone (or was never made).
+  bool connection_lost() const;
+
+ private:
+  QString message_;
+  QString sqlstate_;
+  int native_ = 0;
+};
+
+// One value of the current row.
+class Field {
+ public:
+  Field() = default;
+  Field(bool is_null, bool numeric_column, QString text)
+      : null_(is_null), numeric_(numeric_column), text_(std::move(text)) {}
+  bool is_null() const { return null_; }
+  // The column holds numbers (integer, decimal or floating point).
+  bool is_numeric_column() const { return numeric_; }
+  // The value as text; an empty text for NULL.
+  const QString& text() const { return text_; }
+  // The numeric value of the text (0 for NULL or for a text without a number).
+  double number() const;
+
+ private:
+  bool null_ = true;
+  bool numeric_ = false;
+  QString text_;
+};
+
+class Connection {
+ public:
+  Connection();
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void set_connection_string(const QString& text) { connection_string_ = text; }
+  const QString& connection_string() const { return connection_string_; }
+
+  // Opens the connection with the connection string; throws on failure.
+  void open();
+  void close();
+  bool is_open() const { return dbc_ != nullptr && open_; }
+
+  // Runs a statement; returns the count of affected rows (-1 when unknown).
+  long long execute(const QString& sql);
+
+  // Transactions: begin turns autocommit off until commit or rollback.
+  void begin_transaction();
+  void commit();
+  void rollback();  // never throws; a lost connection rolls back by itself
+  bool in_transaction() const { return in_transaction_; }
+
+  void* native_handle() const { return dbc_; }
+
+ private:
+  void end_transaction(bool commit);
+  QString connection_string_;
+  void* dbc_ = nullptr;
+  bool open_ = false;
+  bool in_transaction_ = false;
+};
+
+class ResultSet {
+ public:
+  ResultSet() = default;
+  ResultSet(const ResultSet&) = delete;
+  ResultSet& operator=(const ResultSet&) = delete;
+  ResultSet(ResultSet&&) noexcept = default;
+  ResultSet& operator=(ResultSet&&) noexcept = default;
+
+  // Runs the query on the connection and reads its whole result. A result
+  // set that is still open is closed first. Throws db::Error.
+  void open(const QString& sql, Connection& conn);
+  void close();
+  bool is_open() const { return open_; }
+
+  int record_count() const { return rows_; }
+  // True when there is no current row (at once for an empty result).
+  bool eof() const { return !open_ || current_ >= rows_; }
+  void move_first() { current_ = 0; }
+  void move_next();
+
+  int field_count() const { return static_cast<int>(columns_.size()); }
+  QString field_name(int index) const;
+  // Index of a column by name, without regard to case; -1 when there is none.
+  int column_index(QStringView name) const;
+
+  // A value of the current row, by position (from 0) or by name. Throws
+  // db::Error when there is no current row or no such column.
+  Field field(int index) const;
+  Field field(QStringView name) const;
+  // A value of any row, by position, without moving (row from 0).
+  Field value(int row, int column) const;
+
+ private:
+  struct Column {
+    QString name;
+    bool numeric = false;
+  };
+  struct Binding {
+    std::size_t chars = 0;
+    std::vector<char16_t> buffer;
+    std::vector<long> ind;  // SQLLEN
+  };
+  // Fetches every row with the given block size; false when a value was
+  // longer than its buffer and rowset > 1 (then nothing is kept).
+  bool read_rows(void* statement, std::vector<Binding>& bind, std::size_t rowset);
+  void append(const char16_t* data, qsizetype length, bool is_null);
+
+  bool open_ = false;
+  int rows_ = 0;
+  int current_ = 0;
+  std::vector<Column> columns_;
+  std::vector<char16_t> arena_;          // every value's text, one after another
+  std::vector<std::uint32_t> offsets_;   // start of each cell; one extra at the end
+  std::vector<std::uint8_t> nulls_;      // 1 where the cell is NULL
+};
+
+}  // namespace db

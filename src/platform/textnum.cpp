@@ -1,0 +1,105 @@
+#include "platform/textnum.h"
+
+#include <QLocale>
+#include <cfenv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace textnum {
+namespace {
+
+bool is_blank(QChar c) { return c == u' ' || c == u'\t'; }
+bool is_digit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// Length of the number at the start of text (after `start`), 0 for none.
+qsizetype number_length(QStringView text, qsizetype start) {
+  qsizetype i = start;
+  const qsizetype n = text.size();
+  if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
+  qsizetype digits = 0;
+  while (i < n && is_digit(text[i])) { ++i; ++digits; }
+  if (i < n && text[i] == u'.') {
+    ++i;
+    while (i < n && is_digit(text[i])) { ++i; ++digits; }
+  }
+  if (digits == 0) return 0;
+  if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+    qsizetype j = i + 1;
+    if (j < n && (text[j] == u'+' || text[j] == u'-')) ++j;
+    qsizetype exp_digits = 0;
+    while (j < n && is_digit(text[j])) { ++j; ++exp_digits; }
+    if (exp_digits > 0) i = j;
+  }
+  return i - start;
+}
+
+double parse(QStringView text, qsizetype start, qsizetype len) {
+  std::string ascii;
+  ascii.reserve(static_cast<size_t>(len));
+  for (qsizetype k = start; k < start + len; ++k) ascii.push_back(static_cast<char>(text[k].unicode()));
+  // strtod honours the C locale's point, which the program never changes.
+  return std::strtod(ascii.c_str(), nullptr);
+}
+
+QString whole_or_general(double value, QChar point) {
+  if (std::isnan(value)) return QStringLiteral("0");
+  if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    return QString::number(static_cast<qlonglong>(value));
+  }
+  QString s = QString::number(value, 'g', 15);
+  if (point != u'.') s.replace(u'.', point);
+  return s;
+}
+
+} // namespace
+
+double numeric_value(QStringView text) {
+  qsizetype i = 0;
+  while (i < text.size() && is_blank(text[i])) ++i;
+  const qsizetype len = number_length(text, i);
+  if (len == 0) return 0.0;
+  return parse(text, i, len);
+}
+
+bool is_number(QStringView text) {
+  QStringView t = text.trimmed();
+  if (t.isEmpty()) return false;
+  return number_length(t, 0) == t.size();
+}
+
+double round_even(double value) {
+  // nearbyint follows the current rounding mode; the program never leaves
+  // the default (to nearest, ties to even), but make sure of it here.
+  const int mode = std::fegetround();
+  if (mode != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+  const double r = std::nearbyint(value);
+  if (mode != FE_TONEAREST) std::fesetround(mode);
+  return r;
+}
+
+std::optional<std::int32_t> to_int32(double value) {
+  const double r = round_even(value);
+  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(r);
+}
+
+std::optional<std::int16_t> to_int16(double value) {
+  const double r = round_even(value);
+  if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int16_t>(r);
+}
+
+QString number_text(double value) {
+  const QString sep = QLocale().decimalPoint();
+  return whole_or_general(value, sep.isEmpty() ? QChar(u'.') : sep.at(0));
+}
+
+QString sql_number(double value) { return whole_or_general(value, u'.'); }
+
+} // namespace textnum

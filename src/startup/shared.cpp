@@ -1,0 +1,103 @@
+#include "startup/shared.h"
+
+#include "platform/textnum.h"
+#include "startup/settings.h"
+
+#include <QRegularExpression>
+#include <limits>
+
+db::Connection db_conn;
+db::ResultSet db_rs;
+QString sql_text;
+std::int32_t rec_count = 0;
+std::int32_t own_lootdrop_id = 0;
+std::int32_t cur_loottable_id = 0;
+std::int32_t cur_lootdrop_id = 0;
+std::int32_t cur_item_id = 0;
+std::int32_t sel_loottable_row = 0;
+std::int32_t sel_lootdrop_row = 0;
+QString skill_text;
+
+QString connection_string() {
+  return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + QStringLiteral("SERVER=") + db_settings.server +
+         u';' + QStringLiteral("DATABASE=") + db_settings.database + u';' + QStringLiteral("UID=") +
+         db_settings.user + u';' + QStringLiteral("PWD=") + db_settings.password + u';' +
+         QStringLiteral("OPTION=") + textnum::sql_number(18475);
+}
+
+void open_db(db::ResultSet& rs, db::Connection& conn) {
+  rs.close();
+  conn.close();
+  conn.set_connection_string(connection_string());
+  conn.open();
+}
+
+namespace {
+
+// The table of a probe of the form "SELECT id FROM <table> WHERE id=".
+QString probed_table(const QString& prefix) {
+  static const QRegularExpression re(QStringLiteral(R"(^\s*SELECT\s+id\s+FROM\s+`?(\w+)`?\s+WHERE\s+id\s*=\s*$)"),
+                                     QRegularExpression::CaseInsensitiveOption);
+  const auto m = re.match(prefix);
+  return m.hasMatch() ? m.captured(1) : QString();
+}
+
+bool probe_is_free(const QString& prefix, std::int64_t n) {
+  const QString probe = prefix + u'\'' + QString::number(n) + u'\'';
+  db_rs.open(probe, db_conn);
+  const int count = db_rs.record_count();
+  db_rs.close();
+  return count == 0;
+}
+
+}  // namespace
+
+std::int32_t first_free_id(const QString& prefix) {
+  open_db(db_rs, db_conn);
+  constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
+  std::int64_t n = 1;
+  const QString table = probed_table(prefix);
+  if (!table.isEmpty()) {
+    // Find the candidate in one query: 1 when it is free, otherwise the first
+    // id whose successor is missing. The probe below confirms it.
+    const QString t = u'`' + table + u'`';
+    const QString candidate =
+        QStringLiteral("SELECT CASE WHEN NOT EXISTS (SELECT 1 FROM ") + t +
+        QStringLiteral(" WHERE id = 1) THEN 1 ELSE (SELECT a.id + 1 FROM ") + t +
+        QStringLiteral(" a WHERE a.id >= 1 AND NOT EXISTS (SELECT 1 FROM ") + t +
+        QStringLiteral(" b WHERE b.id = a.id + 1) ORDER BY a.id LIMIT 1) END");
+    db_rs.open(candidate, db_conn);
+    if (!db_rs.eof() && !db_rs.field(0).is_null()) n = static_cast<std::int64_t>(db_rs.field(0).number());
+    db_rs.close();
+    if (n < 1) n = 1;
+  }
+  for (; n <= kLargest; ++n) {
+    if (probe_is_free(prefix, n)) return static_cast<std::int32_t>(n);
+  }
+  throw db::Error(QStringLiteral("Every identifier up to 2147483647 is taken."));
+}
+
+std::int32_t next_id(const QString& query) {
+  open_db(db_rs, db_conn);
+  db_rs.open(query, db_conn);
+  double value = 0;
+  if (!db_rs.eof()) value = db_rs.field(0).number();
+  db_rs.close();
+  const auto id = textnum::to_int32(value + 1);
+  if (!id) throw db::Error(QStringLiteral("The next identifier does not fit in a 32-bit number."));
+  return *id;
+}
+
+void reset_shared_state() {
+  db_rs.close();
+  db_conn.close();
+  sql_text.clear();
+  rec_count = 0;
+  own_lootdrop_id = 0;
+  cur_loottable_id = 0;
+  cur_lootdrop_id = 0;
+  cur_item_id = 0;
+  sel_loottable_row = 0;
+  sel_lootdrop_row = 0;
+  skill_text.clear();
+}

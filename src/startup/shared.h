@@ -1,0 +1,40 @@
+#pragma once
+// The program-wide state every window shares: the one database connection and
+// result set, the statement buffer, and the current loot table, lootdrop, item
+// and grid rows that the windows hand to each other.
+
+#include "platform/odbc.h"
+
+#include <QString>
+#include <cstdint>
+
+extern db::Connection db_conn;
+extern db::ResultSet db_rs;
+extern QString sql_text;
+extern std::int32_t rec_count;
+extern std::int32_t own_lootdrop_id;
+extern std::int32_t cur_loottable_id;
+extern std::int32_t cur_lootdrop_id;
+extern std::int32_t cur_item_id;
+extern std::int32_t sel_loottable_row;
+extern std::int32_t sel_lootdrop_row;
+extern QString skill_text;
+
+// The connection string open_db builds from the settings.
+QString connection_string();
+
+// Replaces the connection and the result set with new ones and opens the
+// connection. Throws db::Error when the server cannot be reached.
+void open_db(db::ResultSet& rs, db::Connection& conn);
+
+// The smallest identifier of 1 or more for which the probe
+// prefix + "'" + N + "'" finds no row. Throws db::Error on a database
+// failure, and when every identifier up to 2147483647 is taken.
+std::int32_t first_free_id(const QString& probe_prefix);
+
+// One more than the number the query's first field gives; 1 when the query
+// gives no row or NULL (an empty table). Throws db::Error.
+std::int32_t next_id(const QString& query);
+
+// Every shared value back to its start (none, empty, 0). For tests.
+void reset_shared_state();

@@ -1,0 +1,202 @@
+#include "platform/odbc.h"
+#include "startup/settings.h"
+#include "startup/shared.h"
+#include "support/testdb.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::DbTest;
+
+namespace {
+
+class Database : public DbTest {};
+
+TEST_F(Database, ConnectionStringIsBuiltFromTheSettingsAsTheyAre) {
+  db_settings.server = QStringLiteral("srv;PORT=1");
+  db_settings.database = QStringLiteral("w");
+  db_settings.user = QString();
+  db_settings.password = QStringLiteral("p;x");
+  EXPECT_EQ(connection_string(),
+            u"DRIVER={MySQL ODBC 3.51 Driver};SERVER=srv;PORT=1;DATABASE=w;UID=;PWD=p;x;OPTION=18475");
+}
+
+TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {
+  scratch->exec(QStringLiteral("INSERT INTO zone (short_name, long_name, zoneidnumber) VALUES "
+                               "('qeynos', 'South Qeynos', 1), (NULL, '', 2), ('', 'Tarn''s Rest \xe9', 3)"));
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT short_name, long_name, zoneidnumber FROM zone ORDER BY zoneidnumber"), db_conn);
+  ASSERT_EQ(db_rs.record_count(), 3);
+  ASSERT_FALSE(db_rs.eof());
+  EXPECT_EQ(db_rs.field(0).text(), u"qeynos");
+  EXPECT_TRUE(db_rs.field(2).is_numeric_column());
+  EXPECT_FALSE(db_rs.field(1).is_numeric_column());
+  db_rs.move_next();
+  EXPECT_TRUE(db_rs.field(u"SHORT_NAME").is_null());
+  EXPECT_FALSE(db_rs.field(u"long_name").is_null());
+  EXPECT_EQ(db_rs.field(u"long_name").text(), u"");
+  db_rs.move_next();
+  EXPECT_FALSE(db_rs.field(0).is_null());
+  EXPECT_EQ(db_rs.field(1).text(), u"Tarn's Rest \u00e9");
+  EXPECT_DOUBLE_EQ(db_rs.field(u"ZoneIdNumber").number(), 3);
+  db_rs.move_next();
+  EXPECT_TRUE(db_rs.eof());
+  EXPECT_THROW(db_rs.field(0), db::Error);
+  db_rs.move_first();
+  EXPECT_EQ(db_rs.field(0).text(), u"qeynos");
+  EXPECT_THROW(db_rs.field(u"no_such_column"), db::Error);
+}
+
+TEST_F(Database, EmptyResultIsAtItsEndAtOnce) {
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT id FROM lootdrop"), db_conn);
+  EXPECT_EQ(db_rs.record_count(), 0);
+  EXPECT_TRUE(db_rs.eof());
+}
+
+TEST_F(Database, LongTextsAndManyRowsComeBackWhole) {
+  QString long_name;
+  for (int i = 0; i < 3000; ++i) long_name += QChar(u'a' + i % 26);
+  scratch->exec(QStringLiteral("INSERT INTO npc_types (id, name, level) VALUES (1, '") + long_name +
+                QStringLiteral("', 5)"));
+  QString values;
+  for (int i = 2; i <= 5000; ++i) {
+    if (!values.isEmpty()) values += u',';
+    values += QStringLiteral("(%1, 'npc_%1', %2)").arg(i).arg(i % 100);
+  }
+  scratch->exec(QStringLiteral("INSERT INTO npc_types (id, name, level) VALUES ") + values);
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT id, name, level FROM npc_types ORDER BY id"), db_conn);
+  ASSERT_EQ(db_rs.record_count(), 5000);
+  EXPECT_EQ(db_rs.field(1).text(), long_name);
+  int n = 0;
+  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
+    ++n;
+    if (n > 1) {
+      ASSERT_EQ(db_rs.field(1).text(), QStringLiteral("npc_%1").arg(n));
+    }
+  }
+  EXPECT_EQ(n, 5000);
+  // A long value in a later row, among short ones.
+  scratch->exec(QStringLiteral("UPDATE npc_types SET name = CONCAT(REPEAT('x', 5000), 'end') WHERE id = 4321"));
+  db_rs.open(QStringLiteral("SELECT name FROM npc_types WHERE id BETWEEN 4300 AND 4400 ORDER BY id"), db_conn);
+  ASSERT_EQ(db_rs.record_count(), 101);
+  EXPECT_EQ(db_rs.value(21, 0).text().size(), 5003) << db_rs.value(21, 0).text().toStdString() << db_rs.value(20, 0).text().left(20).toStdString();
+  EXPECT_TRUE(db_rs.value(21, 0).text().endsWith(u"end"));
+  EXPECT_EQ(db_rs.value(22, 0).text(), u"npc_4322");
+}
+
+TEST_F(Database, RefusedStatementsCarryTheServersMessage) {
+  open_db(db_rs, db_conn);
+  try {
+    db_conn.execute(QStringLiteral("INSERT INTO no_such_table VALUES (1)"));
+    FAIL() << "the statement should have failed";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.message().contains(u"no_such_table")) << e.message().toStdString();
+    EXPECT_FALSE(e.connection_lost());
+  }
+  // Table names are case-sensitive on the test server, as on real Linux servers.
+  EXPECT_THROW(db_rs.open(QStringLiteral("SELECT id FROM NPC_TYPES"), db_conn), db::Error);
+  // The connection is still usable afterwards.
+  EXPECT_NO_THROW(db_rs.open(QStringLiteral("SELECT id FROM npc_types"), db_conn));
+}
+
+TEST_F(Database, TransactionsRollBackEverything) {
+  open_db(db_rs, db_conn);
+  db_conn.begin_transaction();
+  db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'a')"));
+  EXPECT_THROW(db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'dup')")), db::Error);
+  db_conn.rollback();
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 0);
+  db_conn.begin_transaction();
+  db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (2, 'b')"));
+  db_conn.commit();
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 1);
+  // Autocommit is back on after the transaction.
+  db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (3, 'c')"));
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 2);
+}
+
+TEST_F(Database, ServerThatRefusesOrIsAbsentIsReportedNotFatal) {
+  db_settings.password = QStringLiteral("wrong password");
+  try {
+    open_db(db_rs, db_conn);
+    FAIL() << "the server should have refused";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.message().contains(u"denied", Qt::CaseInsensitive)) << e.message().toStdString();
+  }
+  EXPECT_FALSE(db_conn.is_open());
+  EXPECT_THROW(db_conn.execute(QStringLiteral("SELECT 1")), db::Error);
+  EXPECT_THROW(db_rs.open(QStringLiteral("SELECT 1"), db_conn), db::Error);
+
+  db_settings = testing_support::settings_for(scratch->name());
+  db_settings.server = QStringLiteral("127.0.0.1;PORT=1");
+  try {
+    open_db(db_rs, db_conn);
+    FAIL() << "nothing listens on port 1";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.connection_lost()) << e.sqlstate().toStdString() << " " << e.native_error();
+  }
+}
+
+TEST_F(Database, LostConnectionIsAnErrorNotACrash) {
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT CONNECTION_ID()"), db_conn);
+  const QString id = db_rs.field(0).text();
+  db_rs.close();
+  scratch->exec(QStringLiteral("KILL ") + id);
+  try {
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (name) VALUES ('x')"));
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (name) VALUES ('y')"));
+    FAIL() << "a killed connection should fail";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.connection_lost()) << e.message().toStdString() << " " << e.sqlstate().toStdString();
+  }
+  open_db(db_rs, db_conn);
+  EXPECT_NO_THROW(db_conn.execute(QStringLiteral("SELECT 1")));
+}
+
+TEST_F(Database, FirstFreeIdFindsTheSmallestGap) {
+  const QString probe = QStringLiteral("SELECT id FROM lootdrop WHERE id=");
+  EXPECT_EQ(first_free_id(probe), 1);
+  EXPECT_TRUE(db_conn.is_open());
+  EXPECT_FALSE(db_rs.is_open());
+  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (1), (2), (3), (5)"));
+  EXPECT_EQ(first_free_id(probe), 4);
+  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (4)"));
+  EXPECT_EQ(first_free_id(probe), 6);
+  scratch->exec(QStringLiteral("DELETE FROM lootdrop WHERE id = 1"));
+  EXPECT_EQ(first_free_id(probe), 1);
+  // A probe of another shape still works, one candidate at a time.
+  EXPECT_EQ(first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id = 0 + ")), 1);
+}
+
+TEST_F(Database, FirstFreeIdReportsAFullRangeInsteadOfLooping) {
+  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (1), (2147483646), (2147483647)"));
+  EXPECT_EQ(first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id=")), 2);
+  scratch->exec(QStringLiteral("DELETE FROM lootdrop"));
+  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (2147483647)"));
+  // 1 is free even though the largest id is taken.
+  EXPECT_EQ(first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id=")), 1);
+}
+
+TEST_F(Database, NextIdIsOneMoreThanTheMaximum) {
+  EXPECT_EQ(next_id(QStringLiteral("SELECT max(id) FROM loottable")), 1);  // NULL maximum
+  EXPECT_EQ(next_id(QStringLiteral("SELECT id FROM loottable WHERE id < 0")), 1);  // no row
+  scratch->exec(QStringLiteral("INSERT INTO loottable (id, name) VALUES (7, 'a'), (41, 'b')"));
+  EXPECT_EQ(next_id(QStringLiteral("SELECT max(id) FROM loottable")), 42);
+  EXPECT_FALSE(db_rs.is_open());
+  EXPECT_EQ(next_id(QStringLiteral("SELECT 12.5")), 14);  // 13.5 rounds to even
+  EXPECT_EQ(next_id(QStringLiteral("SELECT 11.5")), 12);
+  EXPECT_THROW(next_id(QStringLiteral("SELECT 2147483647")), db::Error);
+}
+
+TEST_F(Database, OpenDbGivesAFreshResultSetAndConnection) {
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT 1"), db_conn);
+  ASSERT_TRUE(db_rs.is_open());
+  open_db(db_rs, db_conn);
+  EXPECT_FALSE(db_rs.is_open());
+  EXPECT_TRUE(db_conn.is_open());
+}
+
+}  // namespace
