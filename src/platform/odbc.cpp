@@ -80,8 +80,9 @@ SQLLEN bound_chars(SQLSMALLINT type, SQLULEN size) {
     default:
       break;
   }
-  if (size == 0 || size > 256) return 257;
-  return static_cast<SQLLEN>(size) + 1;
+  // Texts arrive as UTF-8: up to four bytes a character.
+  if (size == 0 || size > 128) return 513;
+  return static_cast<SQLLEN>(size) * 4 + 1;
 }
 
 struct Statement {
@@ -216,7 +217,7 @@ void ResultSet::close() {
   nulls_.shrink_to_fit();
 }
 
-void ResultSet::append(const char16_t* data, qsizetype length, bool is_null) {
+void ResultSet::append(const char* data, qsizetype length, bool is_null) {
   nulls_.push_back(is_null ? 1 : 0);
   if (length > 0) arena_.insert(arena_.end(), data, data + length);
   offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
@@ -237,8 +238,8 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, std::size
     Binding& b = bind[static_cast<size_t>(c)];
     b.buffer.assign(static_cast<size_t>(b.chars) * rowset, 0);
     b.ind.assign(rowset, 0);
-    const SQLRETURN rc = SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, b.buffer.data(),
-                                    static_cast<SQLLEN>(b.chars) * 2, b.ind.data());
+    const SQLRETURN rc = SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, b.buffer.data(),
+                                    static_cast<SQLLEN>(b.chars), b.ind.data());
     if (!SQL_SUCCEEDED(rc)) {
       Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Cannot read the result."));
       close();
@@ -253,7 +254,7 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, std::size
   }
   offsets_.push_back(0);
 
-  std::vector<char16_t> long_value;
+  std::vector<char> long_value;
   for (;;) {
     SQLRETURN rc = SQLFetch(st);
     if (rc == SQL_NO_DATA) break;
@@ -266,30 +267,30 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, std::size
       for (SQLSMALLINT c = 0; c < ncols; ++c) {
         Binding& b = bind[static_cast<size_t>(c)];
         const SQLLEN ind = b.ind[r];
-        const char16_t* cell = b.buffer.data() + static_cast<size_t>(b.chars) * r;
+        const char* cell = b.buffer.data() + static_cast<size_t>(b.chars) * r;
         if (ind == SQL_NULL_DATA) {
           append(nullptr, 0, true);
           continue;
         }
-        if (ind != SQL_NO_TOTAL && ind < static_cast<SQLLEN>(b.chars) * 2) {
-          append(cell, ind / 2, false);
+        if (ind != SQL_NO_TOTAL && ind < static_cast<SQLLEN>(b.chars)) {
+          append(cell, ind, false);
           continue;
         }
         if (rowset > 1) return false;
         // Longer than the bound buffer: read the whole value.
         long_value.clear();
-        char16_t chunk[4096];
+        char chunk[8192];
         for (;;) {
           SQLLEN got = 0;
-          rc = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, chunk, sizeof(chunk), &got);
+          rc = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, chunk, sizeof(chunk), &got);
           if (rc == SQL_NO_DATA) break;
           if (!SQL_SUCCEEDED(rc)) {
             Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
             close();
             throw e;
           }
-          const SQLLEN max_chars = static_cast<SQLLEN>(sizeof(chunk) / 2) - 1;
-          const SQLLEN n = (got == SQL_NO_TOTAL || got / 2 > max_chars) ? max_chars : got / 2;
+          const SQLLEN max_chars = static_cast<SQLLEN>(sizeof(chunk)) - 1;
+          const SQLLEN n = (got == SQL_NO_TOTAL || got > max_chars) ? max_chars : got;
           long_value.insert(long_value.end(), chunk, chunk + n);
           if (rc == SQL_SUCCESS) break;
         }
@@ -331,15 +332,15 @@ void ResultSet::open(const QString& sql, Connection& conn) {
     col.numeric = numeric_type(type);
     columns_.push_back(col);
     bind[static_cast<size_t>(c)].chars = static_cast<std::size_t>(bound_chars(type, size));
-    row_bytes += static_cast<SQLLEN>(bind[static_cast<size_t>(c)].chars) * 2 + static_cast<SQLLEN>(sizeof(SQLLEN));
+    row_bytes += static_cast<SQLLEN>(bind[static_cast<size_t>(c)].chars) + static_cast<SQLLEN>(sizeof(SQLLEN));
   }
 
   if (ncols > 0) {
-    // About 256 KB of buffers, between 16 and 1024 rows at a time. A value
+    // About 1 MB of buffers, between 16 and 4096 rows at a time. A value
     // longer than its buffer is read whole with SQLGetData, which the driver
     // only serves for the first row of a block: when one turns up, the query
     // runs again one row at a time.
-    const SQLULEN block = static_cast<SQLULEN>(std::clamp<SQLLEN>(262144 / std::max<SQLLEN>(row_bytes, 1), 16, 1024));
+    const SQLULEN block = static_cast<SQLULEN>(std::clamp<SQLLEN>(1048576 / std::max<SQLLEN>(row_bytes, 1), 16, 4096));
     if (!read_rows(st.h, bind, block)) {
       SQLFreeStmt(st.h, SQL_CLOSE);
       rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
@@ -384,7 +385,7 @@ Field ResultSet::value(int row, int column) const {
   if (nulls_[cell]) return Field(true, col.numeric, QString());
   const std::uint32_t begin = offsets_[cell];
   const std::uint32_t end = offsets_[cell + 1];
-  return Field(false, col.numeric, QString(reinterpret_cast<const QChar*>(arena_.data() + begin), end - begin));
+  return Field(false, col.numeric, QString::fromUtf8(arena_.data() + begin, static_cast<qsizetype>(end - begin)));
 }
 
 Field ResultSet::field(int index) const { return value(current_, index); }

@@ -4,7 +4,7 @@
 // A result set reads the whole result when it is opened (a static, client-side
 // result), so its record count is exact before the first row is read. Rows are
 // fetched with bound columns and row arrays; values are kept as the text the
-// server sent, with NULL kept apart from an empty text.
+// server sent (UTF-8), with NULL kept apart from an empty text.
 //
 // Every failure of the driver or the server is thrown as db::Error with the
 // server's message; nothing here ends the program.
@@ -126,19 +126,19 @@ class ResultSet {
   };
   struct Binding {
     std::size_t chars = 0;
-    std::vector<char16_t> buffer;
+    std::vector<char> buffer;
     std::vector<long> ind;  // SQLLEN
   };
   // Fetches every row with the given block size; false when a value was
   // longer than its buffer and rowset > 1 (then nothing is kept).
   bool read_rows(void* statement, std::vector<Binding>& bind, std::size_t rowset);
-  void append(const char16_t* data, qsizetype length, bool is_null);
+  void append(const char* data, qsizetype length, bool is_null);
 
   bool open_ = false;
   int rows_ = 0;
   int current_ = 0;
   std::vector<Column> columns_;
-  std::vector<char16_t> arena_;          // every value's text, one after another
+  std::vector<char> arena_;              // every value's text in UTF-8, one after another
   std::vector<std::uint32_t> offsets_;   // start of each cell; one extra at the end
   std::vector<std::uint8_t> nulls_;      // 1 where the cell is NULL
 };

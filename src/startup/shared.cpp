@@ -58,17 +58,29 @@ std::int32_t first_free_id(const QString& prefix) {
   std::int64_t n = 1;
   const QString table = probed_table(prefix);
   if (!table.isEmpty()) {
-    // Find the candidate in one query: 1 when it is free, otherwise the first
-    // id whose successor is missing. The probe below confirms it.
+    // Find the candidate in at most two queries, whatever the table's size:
+    // ids are unique, so when the count of ids from 1 up equals the span
+    // they cover there is no gap and the answer is one past the largest.
+    // Only a table with a gap needs the search for the first missing
+    // successor, which stops at that gap. The probe below confirms it.
     const QString t = u'`' + table + u'`';
-    const QString candidate =
-        QStringLiteral("SELECT CASE WHEN NOT EXISTS (SELECT 1 FROM ") + t +
-        QStringLiteral(" WHERE id = 1) THEN 1 ELSE (SELECT a.id + 1 FROM ") + t +
-        QStringLiteral(" a WHERE a.id >= 1 AND NOT EXISTS (SELECT 1 FROM ") + t +
-        QStringLiteral(" b WHERE b.id = a.id + 1) ORDER BY a.id LIMIT 1) END");
-    db_rs.open(candidate, db_conn);
-    if (!db_rs.eof() && !db_rs.field(0).is_null()) n = static_cast<std::int64_t>(db_rs.field(0).number());
+    db_rs.open(QStringLiteral("SELECT MIN(id), MAX(id), COUNT(*) FROM ") + t + QStringLiteral(" WHERE id >= 1"),
+               db_conn);
+    const double lowest = db_rs.field(0).number();
+    const double highest = db_rs.field(1).number();
+    const double count = db_rs.field(2).number();
     db_rs.close();
+    if (count == 0 || lowest > 1) {
+      n = 1;
+    } else if (highest - lowest + 1 == count) {
+      n = static_cast<std::int64_t>(highest) + 1;
+    } else {
+      db_rs.open(QStringLiteral("SELECT a.id + 1 FROM ") + t + QStringLiteral(" a WHERE a.id >= 1 AND NOT EXISTS (SELECT 1 FROM ") +
+                     t + QStringLiteral(" b WHERE b.id = a.id + 1) ORDER BY a.id LIMIT 1"),
+                 db_conn);
+      if (!db_rs.eof()) n = static_cast<std::int64_t>(db_rs.field(0).number());
+      db_rs.close();
+    }
     if (n < 1) n = 1;
   }
   for (; n <= kLargest; ++n) {

@@ -1,0 +1,154 @@
+#include "support.h"
+
+#include "platform/readers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <memory>
+#include <stdexcept>
+#include <sys/resource.h>
+
+namespace bench_support {
+namespace {
+
+struct Server {
+  int port = 0;
+  QString user = QStringLiteral("lootadmin");
+  QString password = QStringLiteral("Ziri-3.55-pw");
+};
+
+Server server() {
+  Server s;
+  s.port = qEnvironmentVariableIntValue("LOOT_DB_PORT");
+  if (s.port == 0) {
+    QFile f(QStringLiteral(LOOT_SOURCE_DIR "/.db/port"));
+    if (f.open(QIODevice::ReadOnly)) s.port = QString::fromLatin1(f.readAll()).trimmed().toInt();
+  }
+  if (qEnvironmentVariableIsSet("LOOT_DB_USER")) s.user = qEnvironmentVariable("LOOT_DB_USER");
+  if (qEnvironmentVariableIsSet("LOOT_DB_PASS")) s.password = qEnvironmentVariable("LOOT_DB_PASS");
+  return s;
+}
+
+const QString kDatabase = QStringLiteral("loot_bench");
+
+db::Connection& admin() {
+  static std::unique_ptr<db::Connection> conn;
+  if (!conn || !conn->is_open()) {
+    const Server s = server();
+    conn = std::make_unique<db::Connection>();
+    conn->set_connection_string(QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};SERVER=127.0.0.1;PORT=") +
+                                QString::number(s.port) + QStringLiteral(";UID=") + s.user + QStringLiteral(";PWD=") +
+                                s.password + QStringLiteral(";OPTION=18475"));
+    conn->open();
+  }
+  return *conn;
+}
+
+void load_schema() {
+  const auto text = readers::read_text_file(QStringLiteral(LOOT_SOURCE_DIR "/scripts/schema.sql"));
+  if (!text) throw std::runtime_error("scripts/schema.sql is missing");
+  QString current;
+  for (const QString& line : text->split(u'\n')) {
+    const QString t = line.trimmed();
+    if (t.isEmpty() || t.startsWith(QStringLiteral("--"))) continue;
+    current += line + u'\n';
+    if (t.endsWith(u';')) {
+      current = current.trimmed();
+      current.chop(1);
+      admin().execute(current);
+      current.clear();
+    }
+  }
+}
+
+QStringList client_args() {
+  const Server s = server();
+  return {QStringLiteral("--no-defaults"), QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(s.port),
+          QStringLiteral("-u") + s.user, QStringLiteral("-p") + s.password, QStringLiteral("--batch"),
+          QStringLiteral("--skip-column-names"), kDatabase};
+}
+
+}  // namespace
+
+DbSettings bench_settings(bool fresh) {
+  db::Connection& c = admin();
+  db::ResultSet rs;
+  rs.open(QStringLiteral("SHOW DATABASES LIKE 'loot_bench'"), c);
+  const bool exists = rs.record_count() > 0;
+  if (fresh || !exists) {
+    c.execute(QStringLiteral("DROP DATABASE IF EXISTS loot_bench"));
+    c.execute(QStringLiteral("CREATE DATABASE loot_bench CHARACTER SET latin1"));
+    c.execute(QStringLiteral("USE loot_bench"));
+    load_schema();
+  }
+  c.execute(QStringLiteral("USE loot_bench"));
+  const Server s = server();
+  DbSettings d;
+  d.server = QStringLiteral("127.0.0.1;PORT=") + QString::number(s.port);
+  d.user = s.user;
+  d.password = s.password;
+  d.database = kDatabase;
+  d.data_folder = QStringLiteral("\\");
+  return d;
+}
+
+void exec(const QString& sql) {
+  admin().execute(QStringLiteral("USE loot_bench"));
+  admin().execute(sql);
+}
+
+double client_seconds(const QString& query) {
+  QProcess p;
+  p.setStandardOutputFile(QProcess::nullDevice());
+  QStringList args = client_args();
+  args << QStringLiteral("-e") << query;
+  QElapsedTimer t;
+  t.start();
+  p.start(QStringLiteral("mariadb"), args);
+  p.waitForFinished(-1);
+  return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+double client_script_seconds(const QString& script) {
+  QProcess p;
+  p.setStandardOutputFile(QProcess::nullDevice());
+  QElapsedTimer t;
+  t.start();
+  p.start(QStringLiteral("mariadb"), client_args());
+  p.waitForStarted(-1);
+  p.write(script.toUtf8());
+  p.closeWriteChannel();
+  p.waitForFinished(-1);
+  return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+void ensure_npcs(int count) {
+  db::ResultSet rs;
+  admin().execute(QStringLiteral("USE loot_bench"));
+  rs.open(QStringLiteral("SELECT COUNT(*), COALESCE(MAX(id),0) FROM npc_types"), admin());
+  if (rs.field(0).number() == count && rs.field(1).number() == count) return;
+  admin().execute(QStringLiteral("DELETE FROM npc_types"));
+  admin().execute(QStringLiteral("SET SESSION max_recursive_iterations = 10000000"));
+  admin().execute(QStringLiteral(
+      "INSERT INTO npc_types (id, name, level, loottable_id) "
+      "WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) "
+      "SELECT n, CONCAT('a_bench_npc_', n), 1 + (n MOD 127), n MOD 26000 FROM seq")
+                      .arg(count));
+}
+
+double peak_rss_mb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+double current_rss_mb() {
+  QFile f(QStringLiteral("/proc/self/statm"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  const QList<QByteArray> parts = f.readAll().split(' ');
+  if (parts.size() < 2) return 0;
+  return parts[1].toDouble() * 4096.0 / (1024.0 * 1024.0);
+}
+
+}  // namespace bench_support

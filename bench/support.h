@@ -1,0 +1,35 @@
+#pragma once
+// Shared pieces of the benchmarks: reaching the private server, a database of
+// the benchmarks' own, and timing the mariadb command-line client on the same
+// query so every figure can be printed as a ratio.
+
+#include "platform/odbc.h"
+#include "startup/settings.h"
+
+#include <QString>
+
+namespace bench_support {
+
+// The benchmarks' own database on the private server ("loot_bench"), made
+// from scripts/schema.sql when `fresh` or when it does not exist yet.
+DbSettings bench_settings(bool fresh = false);
+
+// An administrative connection to the benchmarks' database.
+void exec(const QString& sql);
+
+// Wall-clock seconds of `mariadb --batch --skip-column-names -e <query>`
+// against the benchmarks' database, output to /dev/null.
+double client_seconds(const QString& query);
+// The same, feeding a script of statements on standard input.
+double client_script_seconds(const QString& script);
+
+// Fills npc_types with `count` NPCs (ids 1..count, levels 1..127), when it
+// does not hold exactly that many already.
+void ensure_npcs(int count);
+
+// Peak resident memory of this process so far, in megabytes.
+double peak_rss_mb();
+// Current resident memory, in megabytes.
+double current_rss_mb();
+
+}  // namespace bench_support
