@@ -7,6 +7,8 @@
 #   scripts/db.sh stop    stop it
 #   scripts/db.sh status  tell whether it runs, and on which port
 #   scripts/db.sh schema  load the schema into the database (drops the tables)
+#   scripts/db.sh load F  run the SQL file F against the database (as root, through
+#                         the socket; the file names its own character set)
 #   scripts/db.sh client  run the mariadb client against it
 #
 # The port is chosen once per checkout (a free port near 3307 + a hash of the
@@ -119,11 +121,14 @@ case "${1:-}" in
   status)
     if running; then echo "db: running on port $(cat "$DBDIR/port")"; else echo "db: not running"; exit 1; fi ;;
   schema) client_root "$DB_NAME" < "$ROOT/scripts/schema.sql" ;;
+  load)
+    [ -f "${2:-}" ] || { echo "usage: $0 load FILE" >&2; exit 2; }
+    client_root --default-character-set=utf8mb4 "$DB_NAME" < "$2" ;;
   ini) write_ini "$(pick_port)" "${2:-$ROOT/data}" ;;
   client) shift; mariadb --no-defaults --socket="$SOCK" -u"$DB_USER" -p"$DB_PASS" "$DB_NAME" "$@" ;;
   env)
     # For tests and benchmarks: how to reach the server.
     printf 'LOOT_DB_PORT=%s\nLOOT_DB_SOCKET=%s\nLOOT_DB_NAME=%s\nLOOT_DB_USER=%s\nLOOT_DB_PASS=%s\n' \
       "$(cat "$DBDIR/port")" "$SOCK" "$DB_NAME" "$DB_USER" "$DB_PASS" ;;
-  *) echo "usage: $0 start|stop|status|schema|ini [folder]|client|env" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop|status|schema|load FILE|ini [folder]|client|env" >&2; exit 2 ;;
 esac

@@ -14,7 +14,7 @@ PACKAGES=(
   clang
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth
-  python3
+  python3 lame
 )
 
 SUDO=""
