@@ -1,12 +1,13 @@
 #include "startup/app_start.h"
 
 #include "startup/operator_io.h"
-#include "startup/settings.h"
+#include "startup/splash.h"
 
 #include <QApplication>
 
 int run_program(QApplication& app) {
   QApplication::setApplicationName(app_title());
-  read_db_ini();
+  QApplication::setWindowIcon(program_icon());
+  open_splash();
   return app.exec();
 }

@@ -1,0 +1,43 @@
+#pragma once
+// The start-up window: a picture, the version label and "Let's Start", with
+// the start-up music playing while it is open.
+
+#include <QIcon>
+#include <QPixmap>
+#include <QWidget>
+
+class LiteBtnCtrl;
+class QLabel;
+
+class Splash : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Builds the window and its controls; Form_Load is run by open_splash.
+  explicit Splash(QWidget* parent = nullptr);
+
+  // Reads the settings (a bad db.ini ends the program here, before anything
+  // is shown) and starts the music.
+  void Form_Load();
+  // Stops and releases the music, closes this window, then loads and shows
+  // the main window.
+  void go_Click();
+
+  LiteBtnCtrl* go = nullptr;
+  QLabel* Label1 = nullptr;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QPixmap background_;
+};
+
+// The background picture of the start-up window, 452 x 350 pixels.
+QPixmap splash_picture();
+// The program's icon: the emblem of the start-up picture.
+QIcon program_icon();
+
+// Makes the start-up window, runs its load step and shows it. The window
+// deletes itself when it is closed.
+Splash* open_splash();
