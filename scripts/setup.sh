@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang
   fonts-liberation2 fonts-dejavu-core
+  fonts-comic-neue
   xvfb xauth
   python3 lame
 )
