@@ -2,9 +2,7 @@
 
 #include "controls/grid_model.h"
 
-#include <QApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -98,6 +96,13 @@ class GridView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     if (on_press) on_press(event);
     QTableView::mouseDoubleClickEvent(event);
+  }
+  // The base view makes the first row current when it gains the focus; a
+  // grid has no current row until the operator or a caller picks one.
+  void focusInEvent(QFocusEvent* event) override {
+    QAbstractScrollArea::focusInEvent(event);
+    setAttribute(Qt::WA_InputMethodEnabled, currentIndex().isValid());
+    viewport()->update();
   }
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
     QTableView::closeEditor(editor, hint);
@@ -238,7 +243,9 @@ bool IGrid::edit_cell(int row, int col, const QString& typed) {
   if (!editor) return false;
   editor->selectAll();
   editor->insert(typed);
-  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-  QApplication::sendEvent(editor, &enter);
+  // What the delegate does on Enter, without waiting for the event loop.
+  QAbstractItemDelegate* delegate = m_view->itemDelegateForIndex(target);
+  emit delegate->commitData(editor);
+  emit delegate->closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
   return true;
 }
