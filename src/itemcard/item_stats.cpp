@@ -45,8 +45,7 @@ QLabel* card_label(QWidget* parent, const QRect& at, const QColor& colour) {
   label->setGeometry(at);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setAutoFillBackground(false);
-  label->setAttribute(Qt::WA_TranslucentBackground);
+  label->setAutoFillBackground(false);  // the panel shows through
   QPalette pal = label->palette();
   pal.setColor(QPalette::WindowText, colour);
   label->setPalette(pal);
@@ -78,7 +77,10 @@ QString effect_name(std::int32_t effect) {
 
 }  // namespace
 
-Item_Stats::Item_Stats(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+// A fixed single border: a title with the close button, no minimise or maximise.
+Item_Stats::Item_Stats(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint) {
   setWindowTitle(QStringLiteral("Item Details and Stats"));
   setFixedSize(453, 288);
   QPalette pal = palette();

@@ -212,30 +212,31 @@ void Item_Stats::read_values(ItemValues& v) const {
 }
 
 void Item_Stats::read_effects(ItemValues& v) {
-  const auto effect_id = [](const char16_t* column) { return effect_value(db_rs.field(QStringView(column)).number()); };
-  const auto level = [](const char16_t* column) { return db_rs.field(QStringView(column)).number(); };
-
-  proc_effect_id = effect_id(u"proceffect");
-  if (proc_effect_id != -1) {
-    decode_proceffect(proc_effect_id);
-    v.proc_level = level(u"proclevel");
+  struct Effect {
+    const char16_t* id_column;
+    const char16_t* level_column;
+    std::int32_t Item_Stats::*id;
+    void (Item_Stats::*decode)(const std::int32_t&);
+    double ItemValues::*level;
+  };
+  static const Effect effects[] = {
+      {u"proceffect", u"proclevel", &Item_Stats::proc_effect_id, &Item_Stats::decode_proceffect,
+       &ItemValues::proc_level},
+      {u"focuseffect", u"focuslevel", &Item_Stats::focus_effect_id, &Item_Stats::decode_focuseffect,
+       &ItemValues::focus_level},
+      {u"clickeffect", u"clicklevel", &Item_Stats::click_effect_id, &Item_Stats::decode_clickeffect,
+       &ItemValues::click_level},
+      {u"worneffect", u"wornlevel", &Item_Stats::worn_effect_id, &Item_Stats::decode_worneffect,
+       &ItemValues::worn_level}};
+  for (const Effect& e : effects) {
+    std::int32_t& id = this->*e.id;
+    id = effect_value(db_rs.field(QStringView(e.id_column)).number());
+    // -1 is no effect: its name stays as it was and its level is not read.
+    if (id == -1) continue;
+    (this->*e.decode)(id);
+    v.*e.level = db_rs.field(QStringView(e.level_column)).number();
   }
-  focus_effect_id = effect_id(u"focuseffect");
-  if (focus_effect_id != -1) {
-    decode_focuseffect(focus_effect_id);
-    v.focus_level = level(u"focuslevel");
-  }
-  click_effect_id = effect_id(u"clickeffect");
-  if (click_effect_id != -1) {
-    decode_clickeffect(click_effect_id);
-    v.click_level = level(u"clicklevel");
-  }
-  worn_effect_id = effect_id(u"worneffect");
-  if (worn_effect_id != -1) {
-    decode_worneffect(worn_effect_id);
-    v.worn_level = level(u"wornlevel");
-  }
-  scroll_effect_id = effect_id(u"scrolleffect");
+  scroll_effect_id = effect_value(db_rs.field(u"scrolleffect").number());
 }
 
 void Item_Stats::write_card(const ItemValues& v, std::int16_t kind) {
