@@ -2,6 +2,7 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/korvexloot.h"
+#include "startup/music_player.h"
 #include "startup/shared.h"
 #include "support/testdb.h"
 
@@ -187,6 +188,9 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsAndOnlyWorkingEntriesAreAvailable) {
   EXPECT_TRUE(w.itm_stats_show->isEnabled());
   w.music_offx_Click();  // harmless without a player
   EXPECT_FALSE(w.music_offx->isEnabled());
+  music_player = std::make_unique<MusicPlayer>();
+  w.music_offx_Click();
+  EXPECT_EQ(music_player, nullptr);
 }
 
 // Receives what QDesktopServices would hand to the desktop.
