@@ -14,4 +14,9 @@ QString quote(QStringView text);
 // (for statements whose text already holds the quotes around a value).
 QString escape(QStringView text);
 
+// The text as a double-quoted SQL string literal, for statements that hold
+// a value between double quotes: double quotes, backslashes and control
+// characters escaped; a single quote needs none there.
+QString quote_double(QStringView text);
+
 }  // namespace sqltext
