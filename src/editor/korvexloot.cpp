@@ -82,12 +82,7 @@ IGrid* make_grid(QWidget* parent, const QString& name, const QRect& rect) {
 }
 
 void add_columns(IGrid* grid, const auto& columns, bool option) {
-  for (const Column& c : columns) {
-    if (option)
-      grid->AddCol(c.header, c.width, true);
-    else
-      grid->AddCol(c.header, c.width);
-  }
+  for (const Column& c : columns) grid->AddCol(c.header, c.width, option);
 }
 
 // The windows this one knows only by name (they are built elsewhere).

@@ -6,6 +6,7 @@
 // that connect themselves to the controls below.
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QUrl>
 
 class IGrid;
