@@ -83,6 +83,20 @@ TEST(LiteBtnCtrlClick, ReleaseAwayFromTheButtonStillClicks) {
   EXPECT_FALSE(host.button->sunken());
 }
 
+TEST(LiteBtnCtrlClick, HandlerFindsTheButtonRaisedOnScreen) {
+  Host host;
+  QColor corner_at_click;
+  QObject::connect(host.button, &LiteBtnCtrl::Click, &host.window, [&] {
+    // No event loop turn between the release and the handler.
+    const QPoint at = host.button->pos();
+    const QPixmap shown = host.window.screen()->grabWindow(host.window.winId(), at.x(), at.y(), 1, 1);
+    corner_at_click = shown.toImage().pixelColor(0, 0);
+  });
+  QTest::mousePress(host.handle(), Qt::LeftButton, {}, host.inside());
+  QTest::mouseRelease(host.handle(), Qt::LeftButton, {}, host.inside());
+  EXPECT_EQ(corner_at_click, marked_palette().color(QPalette::Light));
+}
+
 TEST(LiteBtnCtrlClick, EveryMouseButtonClicksOncePerRelease) {
   Host host;
   QSignalSpy clicks(host.button, &LiteBtnCtrl::Click);

@@ -231,7 +231,8 @@ TEST(GridMouse, MouseDownReportsTheRowUnderThePointerBeforeTheRowChanges) {
   std::vector<std::string> events;
   QObject::connect(&g.grid, &IGrid::MouseDown, &g.grid,
                    [&](Qt::MouseButton button, Qt::KeyboardModifiers, int, int, int row, int col) {
-                     events.push_back(u"down %1 %2 %3 cur %4"_s.arg(int(button)).arg(row).arg(col).arg(g.grid.CurRow()).toStdString());
+                     const int cur = g.grid.CurRow();
+                     events.push_back(u"down %1 %2 %3 cur %4"_s.arg(int(button)).arg(row).arg(col).arg(cur).toStdString());
                    });
   QObject::connect(&g.grid, &IGrid::CurRowChange, &g.grid,
                    [&] { events.push_back(u"cur %1"_s.arg(g.grid.CurRow()).toStdString()); });

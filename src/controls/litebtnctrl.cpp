@@ -112,9 +112,11 @@ QSize LiteBtnCtrl::sizeHint() const {
   return {text.width() + 4 * kTextInset, text.height() + 2 * kTextInset + 2};
 }
 
+// Drawn at once, not on the next turn of the event loop: a Click handler
+// that runs a long load must find the button raised again on screen.
 void LiteBtnCtrl::redraw(bool pressed) {
   m_caption_pressed = pressed;
-  update();
+  repaint();
 }
 
 void LiteBtnCtrl::paintEvent(QPaintEvent*) {
