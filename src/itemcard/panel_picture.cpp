@@ -49,10 +49,10 @@ void corner(QPainter& p, QPointF at, qreal sx, qreal sy) {
   p.scale(sx, sy);
   p.setPen(QPen(kGold, 1.2));
   p.setBrush(Qt::NoBrush);
-  p.drawArc(QRectF(-10, -10, 28, 28), 270 * 16, 90 * 16);
-  p.drawLine(QPointF(4, 14), QPointF(22, 14));
-  p.drawLine(QPointF(14, 4), QPointF(14, 22));
-  diamond(p, QPointF(9, 9), 4.5, kGold);
+  p.drawArc(QRectF(-7, -7, 18, 18), 270 * 16, 90 * 16);
+  p.drawLine(QPointF(3, 9), QPointF(13, 9));
+  p.drawLine(QPointF(9, 3), QPointF(9, 13));
+  diamond(p, QPointF(5.5, 5.5), 3, kGold);
   p.restore();
 }
 
