@@ -876,9 +876,10 @@ class World:
                                   "disabled_chance", "multiplier", "npc_min_level", "npc_max_level"],
              self.lootdrop_entry_rows),
         ]
+        # One transaction: a load that is cut short leaves no half world behind.
         for table, columns, rows in tables:
             out.insert(table, columns, rows)
-            out.line("COMMIT;")
+        out.line("COMMIT;")
         out.line("SET unique_checks=1;")
         out.line("SET foreign_key_checks=1;")
         return out.text()

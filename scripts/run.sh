@@ -55,7 +55,8 @@ if [ ! -s data/deaththeme.mp3 ]; then
   mkdir -p data
   wav="$(mktemp --suffix=.wav)"
   python3 scripts/make_music.py "$wav"
-  lame --quiet -m m -b 96 "$wav" data/deaththeme.mp3
+  # -t: no LAME info frame, whose empty frame GStreamer's decoder complains about.
+  lame --quiet -t -m m -b 96 "$wav" data/deaththeme.mp3
   rm -f "$wav"
 fi
 
