@@ -231,6 +231,15 @@ TEST_F(ItemCard, MasksUseOnlyTheirLowBits) {
   add_item(*scratch, 2, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"-1"_qs}, {u"deity"_qs, u"-1"_qs}});
   EXPECT_TRUE(card_of(2).contains(u"\r\nClass: ALL\r\n"));
   EXPECT_EQ(card.deity_text, u"ALL");
+
+  // Values past the 32-bit range keep their low bits; such an effect id is
+  // simply not found.
+  scratch->exec(u"ALTER TABLE items MODIFY classes bigint NOT NULL DEFAULT 0, MODIFY proceffect bigint"_qs);
+  add_item(*scratch, 3, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"4294967300"_qs},
+                         {u"proceffect"_qs, u"5000000000"_qs}});
+  const QString wide = card_of(3);
+  EXPECT_TRUE(wide.contains(u"\r\nProc Effect :Uknown Effect  -- Req Level: All Levels\r\n")) << wide.toStdString();
+  EXPECT_TRUE(wide.contains(u"\r\nClass: Cls03 \r\n")) << wide.toStdString();
 }
 
 TEST_F(ItemCard, AnAbsentEffectKeepsTheEarlierNameUnseenAndZeroIsAnEffect) {
