@@ -1,0 +1,60 @@
+#include "editor/grid_cells.h"
+
+#include "controls/grid_model.h"
+#include "controls/igrid.h"
+#include "platform/textnum.h"
+
+#include <cmath>
+
+namespace grid_cells {
+
+std::optional<double> number(const QVariant& cell) {
+  double value = 0;
+  switch (cell.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+      value = cell.toDouble();
+      break;
+    case QMetaType::QString: {
+      const QString text = cell.toString();
+      if (!textnum::is_number(text)) return std::nullopt;
+      value = textnum::numeric_value(text.trimmed());
+      break;
+    }
+    default:
+      return std::nullopt;
+  }
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int32_t> whole(const QVariant& cell) {
+  if (!cell.isValid()) return 0;
+  const auto value = number(cell);
+  if (!value) return std::nullopt;
+  return textnum::to_int32(*value);
+}
+
+QString sql_value(const QVariant& cell) { return textnum::sql_number(number(cell).value_or(0)); }
+
+std::optional<Cell> first_non_number(const IGrid& grid, std::initializer_list<int> cols, int skip_row) {
+  const int rows = grid.RowCount();
+  for (int row = 1; row <= rows; ++row) {
+    if (row == skip_row) continue;
+    for (const int col : cols) {
+      if (!number(grid.CellValue(row, col))) return Cell{row, col};
+    }
+  }
+  return std::nullopt;
+}
+
+QString not_a_number(const IGrid& grid, Cell cell) {
+  const QString header = grid.model()->headerData(cell.col - 1, Qt::Horizontal).toString();
+  return QStringLiteral("Row %1, column %2 (\"%3\") does not hold a number.")
+      .arg(cell.row)
+      .arg(cell.col)
+      .arg(header);
+}
+
+}  // namespace grid_cells

@@ -1,0 +1,316 @@
+#include "editor/lootdrop_grid.h"
+
+#include "controls/igrid.h"
+#include "controls/litebtnctrl.h"
+#include "editor/grid_cells.h"
+#include "editor/korvexloot.h"
+#include "itemcard/item_stats.h"
+#include "platform/odbc.h"
+#include "platform/prng.h"
+#include "platform/textnum.h"
+#include "startup/operator_io.h"
+#include "startup/shared.h"
+
+#include <cmath>
+#include <set>
+#include <vector>
+
+namespace lootdrop_sql {
+
+QString items_query(std::int32_t lootdrop_id) {
+  return QStringLiteral("SELECT ") + QStringLiteral("items.id, ") + QStringLiteral("items.name, ") +
+         QStringLiteral("lootdrop_entries.equip_item,") + QStringLiteral("lootdrop_entries.chance, ") +
+         QStringLiteral("lootdrop_entries.item_charges,") + QStringLiteral("lootdrop_entries.npc_min_level, ") +
+         QStringLiteral("lootdrop_entries.npc_max_level, ") + QStringLiteral("lootdrop_entries.multiplier ") +
+         QStringLiteral("FROM lootdrop_entries,items WHERE ") + QStringLiteral("lootdrop_entries.lootdrop_id = '") +
+         textnum::sql_number(lootdrop_id) + QStringLiteral("'") +
+         QStringLiteral(" AND lootdrop_entries.item_id=items.id");
+}
+
+QString delete_entries(std::int32_t lootdrop_id) {
+  return QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=") + textnum::sql_number(lootdrop_id);
+}
+
+QString insert_entry(std::int32_t lootdrop_id, const QStringList& values) {
+  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                        "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
+         textnum::sql_number(lootdrop_id) + u',' + values.join(u',') + u')';
+}
+
+QString item_probe(std::int32_t item_id) {
+  return QStringLiteral("SELECT id,name FROM items WHERE id=") + textnum::sql_number(item_id);
+}
+
+}  // namespace lootdrop_sql
+
+namespace {
+
+// Grid columns a save writes, in the order of the INSERT: item_id,
+// item_charges, equip_item, chance, npc_min_level, npc_max_level, multiplier.
+constexpr std::initializer_list<int> kSavedColumns = {1, 3, 4, 5, 6, 7, 8};
+
+constexpr int kLargestRandomId = 100000;
+
+// An entry the grid cannot carry through a save: its item is missing from the
+// catalogue (the grid never shows it), or its disabled_chance is not the
+// column's default 0 (the grid has no column for it).
+struct KeptEntry {
+  long long item_id = 0;
+  bool item_missing = false;
+  // item_id, item_charges, equip_item, chance, disabled_chance,
+  // npc_min_level, npc_max_level, multiplier as numbers' texts.
+  QStringList values;
+};
+
+QString kept_entries_query(std::int32_t lootdrop_id) {
+  return QStringLiteral(
+             "SELECT lootdrop_entries.item_id,lootdrop_entries.item_charges,lootdrop_entries.equip_item,"
+             "lootdrop_entries.chance,lootdrop_entries.disabled_chance,lootdrop_entries.npc_min_level,"
+             "lootdrop_entries.npc_max_level,lootdrop_entries.multiplier,items.id "
+             "FROM lootdrop_entries LEFT JOIN items ON items.id=lootdrop_entries.item_id "
+             "WHERE lootdrop_entries.lootdrop_id=") +
+         textnum::sql_number(lootdrop_id) +
+         QStringLiteral(" AND (items.id IS NULL OR lootdrop_entries.disabled_chance<>0)");
+}
+
+QString reinsert_entry(std::int32_t lootdrop_id, const QStringList& values) {
+  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                        "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (") +
+         textnum::sql_number(lootdrop_id) + u',' + values.join(u',') + u')';
+}
+
+QString restore_disabled_chance(std::int32_t lootdrop_id, const QString& item_id, const QString& disabled_chance) {
+  return QStringLiteral("UPDATE lootdrop_entries SET disabled_chance=") + disabled_chance +
+         QStringLiteral(" WHERE lootdrop_id=") + textnum::sql_number(lootdrop_id) + QStringLiteral(" AND item_id=") +
+         item_id;
+}
+
+std::vector<KeptEntry> read_kept_entries(std::int32_t lootdrop_id) {
+  db::ResultSet rs;
+  sql_text = kept_entries_query(lootdrop_id);
+  rs.open(sql_text, db_conn);
+  std::vector<KeptEntry> kept;
+  for (rs.move_first(); !rs.eof(); rs.move_next()) {
+    KeptEntry e;
+    e.item_id = std::llround(rs.field(0).number());
+    e.item_missing = rs.field(8).is_null();
+    for (int i = 0; i < 8; ++i) e.values << textnum::sql_number(rs.field(i).number());
+    kept.push_back(std::move(e));
+  }
+  return kept;
+}
+
+// The item id the database stores for a cell: an exact decimal goes into an
+// integer column rounded half away from zero.
+long long stored_item_id(const QVariant& cell) { return std::llround(grid_cells::number(cell).value_or(0)); }
+
+class Quiet {
+ public:
+  explicit Quiet(int& counter) : counter_(counter) { ++counter_; }
+  ~Quiet() { --counter_; }
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
+
+ private:
+  int& counter_;
+};
+
+}  // namespace
+
+LootdropGrid::LootdropGrid(KorvexLoot& window) : QObject(&window), w_(window) {
+  connect(w_.lootdropE, &IGrid::AfterCommitEdit, this, &LootdropGrid::lootdropE_AfterCommitEdit);
+  connect(w_.lootdropE, &IGrid::MouseDown, this, &LootdropGrid::lootdropE_MouseDown);
+  connect(w_.lootdropE, &IGrid::CurRowChange, this, &LootdropGrid::lootdropE_CurRowChange);
+  connect(w_.LiteBtnCtrl2, &LiteBtnCtrl::Click, this, &LootdropGrid::LiteBtnCtrl2_Click);
+  connect(w_.LiteBtnCtrl3, &LiteBtnCtrl::Click, this, &LootdropGrid::LiteBtnCtrl3_Click);
+}
+
+bool LootdropGrid::decode_lootdropE() {
+  IGrid& grid = *w_.lootdropE;
+  Quiet quiet(quiet_);
+  try {
+    open_db(db_rs, db_conn);
+    sql_text = lootdrop_sql::items_query(cur_lootdrop_id);
+    db_rs.open(sql_text, db_conn);
+    const int n = db_rs.record_count();
+    grid.setRowCount(n);
+    for (int i = 1; i <= n; ++i) {
+      const db::Field name = db_rs.field(1);
+      grid.setCellValue(i, 1, db_rs.field(0).number());
+      grid.setCellValue(i, 2, name.is_null() ? QVariant() : QVariant(name.text()));
+      grid.setCellValue(i, 3, db_rs.field(4).number());
+      grid.setCellValue(i, 4, db_rs.field(2).number());
+      grid.setCellValue(i, 5, db_rs.field(3).number());
+      grid.setCellValue(i, 6, db_rs.field(5).number());
+      grid.setCellValue(i, 7, db_rs.field(6).number());
+      grid.setCellValue(i, 8, db_rs.field(7).number());
+      db_rs.move_next();
+    }
+    db_rs.close();
+    return true;
+  } catch (const db::Error& e) {
+    db_rs.close();
+    report_db_error(QStringLiteral("Loading lootdrop ") + textnum::number_text(cur_lootdrop_id), e);
+    return false;
+  }
+}
+
+bool LootdropGrid::store_entries(int skip_row) {
+  const IGrid& grid = *w_.lootdropE;
+  if (const auto bad = grid_cells::first_non_number(grid, kSavedColumns, skip_row)) {
+    operator_io().message(grid_cells::not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
+    return false;
+  }
+  const std::int32_t lootdrop_id = cur_lootdrop_id;
+  std::vector<QStringList> rows;
+  std::set<long long> grid_items;
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    if (row == skip_row) continue;
+    QStringList values;
+    for (const int col : kSavedColumns) values << grid_cells::sql_value(grid.CellValue(row, col));
+    rows.push_back(std::move(values));
+    grid_items.insert(stored_item_id(grid.CellValue(row, 1)));
+  }
+  try {
+    if (!db_conn.is_open()) open_db(db_rs, db_conn);
+    db_conn.begin_transaction();
+    const std::vector<KeptEntry> kept = read_kept_entries(lootdrop_id);
+    sql_text = lootdrop_sql::delete_entries(lootdrop_id);
+    db_conn.execute(sql_text);
+    for (const QStringList& values : rows) {
+      sql_text = lootdrop_sql::insert_entry(lootdrop_id, values);
+      db_conn.execute(sql_text);
+    }
+    for (const KeptEntry& e : kept) {
+      if (grid_items.count(e.item_id) != 0) {
+        if (e.values[4] == u"0") continue;
+        sql_text = restore_disabled_chance(lootdrop_id, e.values[0], e.values[4]);
+        db_conn.execute(sql_text);
+      } else if (e.item_missing) {
+        sql_text = reinsert_entry(lootdrop_id, e.values);
+        db_conn.execute(sql_text);
+      }
+    }
+    db_conn.commit();
+    return true;
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    report_db_error(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
+                        QStringLiteral(" (nothing was changed)"),
+                    e);
+    return false;
+  }
+}
+
+bool LootdropGrid::save(int lRow) {
+  if (!store_entries()) return false;
+  sel_lootdrop_row = lRow;
+  if (!decode_lootdropE()) return true;
+  // A row the reload left out (its item is not in the catalogue) has no card.
+  if (lRow >= 1 && lRow <= w_.lootdropE->RowCount()) show_row(lRow);
+  return true;
+}
+
+void LootdropGrid::show_row(int row) {
+  const auto item = grid_cells::whole(w_.lootdropE->CellValue(row, 1));
+  if (!item) return;  // typed text that is no item id: nothing to show
+  cur_item_id = *item;
+  if (cur_item_id != 0) decode_loot_item_for_stats();
+}
+
+void LootdropGrid::lootdropE_AfterCommitEdit(int lRow, int lCol) {
+  Q_UNUSED(lCol);
+  save(lRow);
+}
+
+void LootdropGrid::LiteBtnCtrl2_Click() {
+  if (w_.loottableE->RowCount() == 0) return;
+  try {
+    open_db(db_rs, db_conn);
+    sql_text = QStringLiteral("SELECT id FROM items WHERE id BETWEEN 1 AND ") + textnum::sql_number(kLargestRandomId) +
+               QStringLiteral(" LIMIT 1");
+    db_rs.open(sql_text, db_conn);
+    const bool any = !db_rs.eof();
+    db_rs.close();
+    if (!any) {
+      operator_io().message(QStringLiteral("The item catalogue holds no item with an id from 1 to 100000: "
+                                           "no row was added."));
+      return;
+    }
+    bool found = false;
+    for (int tries = 0; tries < kMaxItemTries && !found; ++tries) {
+      const auto x = static_cast<std::int32_t>(std::floor(prng::next() * kLargestRandomId + 1));
+      sql_text = lootdrop_sql::item_probe(x);
+      db_rs.open(sql_text, db_conn);
+      found = db_rs.record_count() != 0;
+    }
+    if (!found) {
+      db_rs.close();
+      operator_io().message(QStringLiteral("No item was found at %1 random ids from 1 to 100000: no row was added.")
+                                .arg(kMaxItemTries));
+      return;
+    }
+  } catch (const db::Error& e) {
+    db_rs.close();
+    report_db_error(QStringLiteral("Picking a random item"), e);
+    return;
+  }
+  IGrid& grid = *w_.lootdropE;
+  const std::int32_t old_sel = sel_lootdrop_row;
+  int n = 0;
+  {
+    Quiet quiet(quiet_);
+    grid.AddRow();
+    n = grid.RowCount();
+    sel_lootdrop_row = 0;
+    const db::Field name = db_rs.field(u"name");
+    grid.setCellValue(n, 1, db_rs.field(u"id").number());
+    grid.setCellValue(n, 2, name.is_null() ? QVariant() : QVariant(name.text()));
+    const int defaults[] = {1, 1, 50, 0, 127, 1};
+    for (int col = 3; col <= 8; ++col) grid.setCellValue(n, col, defaults[col - 3]);
+    db_rs.close();
+  }
+  if (save(1)) return;
+  // Not stored: take the row back, so grid and database stay as they were.
+  Quiet quiet(quiet_);
+  grid.RemoveRow(n);
+  sel_lootdrop_row = old_sel;
+}
+
+void LootdropGrid::LiteBtnCtrl3_Click() {
+  IGrid& grid = *w_.lootdropE;
+  const int row = sel_lootdrop_row;
+  if (grid.RowCount() == 0 || row < 1 || cur_lootdrop_id == 0 || row > grid.RowCount()) return;
+  // Stored first, then taken from the grid: a refusal leaves both as they were.
+  if (!store_entries(row)) return;
+  {
+    Quiet quiet(quiet_);
+    grid.RemoveRow(row);
+  }
+  decode_lootdropE();
+}
+
+void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
+                                       int lCol) {
+  Q_UNUSED(Button);
+  Q_UNUSED(Shift);
+  Q_UNUSED(X);
+  Q_UNUSED(Y);
+  Q_UNUSED(lCol);
+  if (lRow == 0) return;
+  sel_lootdrop_row = lRow;
+  show_row(lRow);
+}
+
+void LootdropGrid::lootdropE_CurRowChange() {
+  if (quiet_ != 0) return;
+  const int row = w_.lootdropE->CurRow();
+  if (row < 1) return;
+  sel_lootdrop_row = row;
+  show_row(row);
+}
+
+void LootdropGrid::decode_loot_item_for_stats() {
+  std::int16_t type_of_item = 0;
+  item_stats_window().show_stats(cur_item_id, type_of_item);
+}

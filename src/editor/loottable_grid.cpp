@@ -1,0 +1,257 @@
+#include "editor/loottable_grid.h"
+
+#include "controls/igrid.h"
+#include "controls/litebtnctrl.h"
+#include "editor/grid_cells.h"
+#include "editor/korvexloot.h"
+#include "editor/lootdrop_grid.h"
+#include "platform/odbc.h"
+#include "platform/textnum.h"
+#include "startup/operator_io.h"
+#include "startup/shared.h"
+
+#include <vector>
+
+namespace loottable_sql {
+
+QString entries_query(std::int32_t loottable_id) {
+  return QStringLiteral("SELECT * FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id);
+}
+
+QString delete_entries(std::int32_t loottable_id) {
+  return QStringLiteral("DELETE FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id);
+}
+
+QString insert_entry(std::int32_t loottable_id, const QStringList& values) {
+  return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
+                        "probability) VALUES (") +
+         textnum::sql_number(loottable_id) + u',' + values.join(u',') + u')';
+}
+
+QString rusty_dagger_query() { return QStringLiteral("SELECT id FROM items WHERE name='rusty dagger'"); }
+
+QString insert_placeholder_link(std::int32_t loottable_id, std::int32_t lootdrop_id) {
+  return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
+                        "mindrop) VALUES ( ") +
+         textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + QStringLiteral(",1,100,1,0)");
+}
+
+QString insert_placeholder_entry(std::int32_t lootdrop_id, const QString& item_id) {
+  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                        "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
+         textnum::sql_number(lootdrop_id) + u',' + item_id + QStringLiteral(",1,1,50,0,127,1)");
+}
+
+QString insert_placeholder_lootdrop(std::int32_t lootdrop_id, std::int32_t loottable_id) {
+  return QStringLiteral("INSERT INTO lootdrop (id,name) VALUES ( ") + textnum::sql_number(lootdrop_id) + u',' + u'"' +
+         QStringLiteral("custom_entry_") + textnum::sql_number(loottable_id) + u'"' + u')';
+}
+
+QString delete_link(std::int32_t loottable_id, const QString& lootdrop_id) {
+  return QStringLiteral("DELETE FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id) +
+         QStringLiteral(" AND lootdrop_id=") + lootdrop_id;
+}
+
+}  // namespace loottable_sql
+
+namespace {
+
+constexpr std::initializer_list<int> kSavedColumns = {1, 2, 3, 4, 5};
+
+const QString kSaveFailed = QStringLiteral("Make sure NO duplicate lootdrops exist!");
+const QString kNoLootdropEntries = QStringLiteral("Error: No lootdrop Entries found!");
+
+// The hourglass over the main window while "+ ROW" works; the default
+// pointer comes back on every way out, before any message is shown.
+class Hourglass {
+ public:
+  explicit Hourglass(QWidget& window) : window_(window) {
+    window_.setCursor(Qt::WaitCursor);
+    window_.repaint();
+  }
+  ~Hourglass() { release(); }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+  void release() {
+    if (!on_) return;
+    on_ = false;
+    window_.unsetCursor();
+    window_.repaint();
+  }
+
+ private:
+  QWidget& window_;
+  bool on_ = true;
+};
+
+}  // namespace
+
+LoottableGrid::LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops)
+    : QObject(&window), w_(window), lootdrops_(lootdrops) {
+  connect(w_.loottableE, &IGrid::AfterCommitEdit, this, &LoottableGrid::loottableE_AfterCommitEdit);
+  connect(w_.loottableE, &IGrid::MouseDown, this, &LoottableGrid::loottableE_MouseDown);
+  connect(w_.LiteBtnCtrl4, &LiteBtnCtrl::Click, this, &LoottableGrid::LiteBtnCtrl4_Click);
+  connect(w_.plusrow, &LiteBtnCtrl::Click, this, &LoottableGrid::plusrow_Click);
+  connect(w_.removegridrow, &LiteBtnCtrl::Click, this, &LoottableGrid::removegridrow_Click);
+}
+
+bool LoottableGrid::decode_loottableE() {
+  IGrid& grid = *w_.loottableE;
+  try {
+    open_db(db_rs, db_conn);
+    sql_text = loottable_sql::entries_query(cur_loottable_id);
+    db_rs.open(sql_text, db_conn);
+    const int n = db_rs.record_count();
+    if (n != 0) {
+      grid.Clear();
+      grid.setRowCount(n);
+      for (int i = 1; i <= n; ++i) {
+        grid.setCellValue(i, 1, db_rs.field(u"lootdrop_id").number());
+        grid.setCellValue(i, 2, db_rs.field(u"multiplier").number());
+        grid.setCellValue(i, 3, db_rs.field(u"droplimit").number());
+        grid.setCellValue(i, 4, db_rs.field(u"mindrop").number());
+        grid.setCellValue(i, 5, db_rs.field(u"probability").number());
+        db_rs.move_next();
+      }
+    }
+    db_rs.close();
+    if (n == 0) {
+      operator_io().message(QStringLiteral("Error:NOT found in loottable_entries - this entry needs repairing!"));
+      return false;
+    }
+    return true;
+  } catch (const db::Error& e) {
+    db_rs.close();
+    report_db_error(QStringLiteral("Loading loot table ") + textnum::number_text(cur_loottable_id), e);
+    return false;
+  }
+}
+
+bool LoottableGrid::store_entries() {
+  const IGrid& grid = *w_.loottableE;
+  if (const auto bad = grid_cells::first_non_number(grid, kSavedColumns)) {
+    operator_io().message(grid_cells::not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
+    return false;
+  }
+  std::vector<QStringList> rows;
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    QStringList values;
+    for (const int col : kSavedColumns) values << grid_cells::sql_value(grid.CellValue(row, col));
+    rows.push_back(std::move(values));
+  }
+  try {
+    if (!db_conn.is_open()) open_db(db_rs, db_conn);
+    db_conn.begin_transaction();
+    sql_text = loottable_sql::delete_entries(cur_loottable_id);
+    db_conn.execute(sql_text);
+    for (const QStringList& values : rows) {
+      sql_text = loottable_sql::insert_entry(cur_loottable_id, values);
+      db_conn.execute(sql_text);
+    }
+    db_conn.commit();
+    return true;
+  } catch (const db::Error&) {
+    db_conn.rollback();
+    operator_io().message(kSaveFailed);
+    return false;
+  }
+}
+
+void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int lCol) {
+  Q_UNUSED(lCol);
+  if (!store_entries()) return;
+  if (lRow < 1 || lRow > w_.loottableE->RowCount()) return operator_io().message(kSaveFailed);
+  const auto lootdrop = grid_cells::whole(w_.loottableE->CellValue(lRow, 1));
+  if (!lootdrop) return operator_io().message(kSaveFailed);
+  cur_lootdrop_id = *lootdrop;
+  if (!lootdrops_.decode_lootdropE()) return;
+  // The card keeps the item it showed; only the current item follows.
+  const auto item = grid_cells::whole(w_.lootdropE->CellValue(1, 1));
+  if (w_.lootdropE->RowCount() < 1 || !item) return operator_io().message(kSaveFailed);
+  cur_item_id = *item;
+}
+
+void LoottableGrid::loottableE_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
+                                         int lCol) {
+  Q_UNUSED(Button);
+  Q_UNUSED(Shift);
+  Q_UNUSED(X);
+  Q_UNUSED(Y);
+  Q_UNUSED(lCol);
+  IGrid& grid = *w_.loottableE;
+  if (lRow < 1 || lRow > grid.RowCount() || w_.lootdropE->RowCount() == 0) return;
+  const auto lootdrop = grid_cells::whole(grid.CellValue(lRow, 1));
+  if (!lootdrop) return operator_io().message(grid_cells::not_a_number(grid, {lRow, 1}));
+  sel_loottable_row = lRow;
+  cur_lootdrop_id = *lootdrop;
+  if (!lootdrops_.decode_lootdropE()) return;
+  const auto item = grid_cells::whole(w_.lootdropE->CellValue(1, 1));
+  if (w_.lootdropE->RowCount() < 1 || !item) return operator_io().message(kNoLootdropEntries);
+  cur_item_id = *item;
+  if (cur_item_id != 0) lootdrops_.decode_loot_item_for_stats();
+}
+
+void LoottableGrid::LiteBtnCtrl4_Click() {
+  IGrid& grid = *w_.loottableE;
+  grid.AddRow();
+  const int row = grid.RowCount();
+  const int values[] = {own_lootdrop_id, 1, 1, 0, 100};
+  for (int col = 1; col <= 5; ++col) grid.setCellValue(row, col, values[col - 1]);
+}
+
+void LoottableGrid::plusrow_Click() {
+  if (w_.loottableE->RowCount() == 0) return;
+  Hourglass hourglass(w_);
+  try {
+    open_db(db_rs, db_conn);
+    // The item is looked up before anything is written: without it there
+    // would be a link to a lootdrop that has neither a row nor entries.
+    sql_text = loottable_sql::rusty_dagger_query();
+    db_rs.open(sql_text, db_conn);
+    if (db_rs.eof()) {
+      db_rs.close();
+      hourglass.release();
+      operator_io().message(QStringLiteral("No item is named \"rusty dagger\": no lootdrop was made."));
+      return;
+    }
+    const QString item = textnum::sql_number(db_rs.field(u"id").number());
+    db_rs.close();
+    const std::int32_t lootdrop = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
+    db_conn.begin_transaction();
+    sql_text = loottable_sql::insert_placeholder_link(cur_loottable_id, lootdrop);
+    db_conn.execute(sql_text);
+    sql_text = loottable_sql::insert_placeholder_entry(lootdrop, item);
+    db_conn.execute(sql_text);
+    sql_text = loottable_sql::insert_placeholder_lootdrop(lootdrop, cur_loottable_id);
+    db_conn.execute(sql_text);
+    db_conn.commit();
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    db_rs.close();
+    hourglass.release();
+    report_db_error(QStringLiteral("Making a placeholder lootdrop (nothing was written)"), e);
+    return;
+  }
+  decode_loottableE();
+}
+
+void LoottableGrid::removegridrow_Click() {
+  IGrid& grid = *w_.loottableE;
+  const int row = sel_loottable_row;
+  if (grid.RowCount() == 0 || row < 1 || row > grid.RowCount()) return;
+  const QVariant cell = grid.CellValue(row, 1);
+  if (!grid_cells::number(cell) || !grid_cells::whole(cell)) {
+    operator_io().message(grid_cells::not_a_number(grid, {row, 1}) + QStringLiteral(" Nothing was removed."));
+    return;
+  }
+  try {
+    open_db(db_rs, db_conn);
+    sql_text = loottable_sql::delete_link(cur_loottable_id, grid_cells::sql_value(cell));
+    db_conn.execute(sql_text);
+  } catch (const db::Error& e) {
+    report_db_error(QStringLiteral("Removing the link to lootdrop ") + grid_cells::sql_value(cell), e);
+    return;
+  }
+  grid.RemoveRow(row);
+  sel_loottable_row = 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The main window's loot table grid `loottableE`: the entries of the current
+// loot table, written back whole after every committed edit, a press that
+// shows a row's lootdrop in the lootdrop grid, and its three buttons:
+// "create empty row" (the program's own lootdrop, in the grid only), "+ ROW"
+// (a new placeholder lootdrop "custom_entry_<loot table>" holding a "rusty
+// dagger") and "- ROW" (removes the pressed row's link).
+//
+// The save checks every cell first and runs in one transaction, as do the
+// three rows of "+ ROW": a refused statement leaves the database as it was.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class KorvexLoot;
+class LootdropGrid;
+
+// The statement texts of the loot table grid, one place per statement.
+namespace loottable_sql {
+QString entries_query(std::int32_t loottable_id);
+QString delete_entries(std::int32_t loottable_id);
+// `values`: lootdrop_id, multiplier, droplimit, mindrop, probability, each
+// already a number's text.
+QString insert_entry(std::int32_t loottable_id, const QStringList& values);
+QString rusty_dagger_query();
+QString insert_placeholder_link(std::int32_t loottable_id, std::int32_t lootdrop_id);
+QString insert_placeholder_entry(std::int32_t lootdrop_id, const QString& item_id);
+QString insert_placeholder_lootdrop(std::int32_t lootdrop_id, std::int32_t loottable_id);
+QString delete_link(std::int32_t loottable_id, const QString& lootdrop_id);
+}  // namespace loottable_sql
+
+class LoottableGrid : public QObject {
+  Q_OBJECT
+
+ public:
+  LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops);
+
+  // Fills loottableE with the entries of cur_loottable_id. A loot table
+  // without entries is reported and leaves the grid as it was; so is a
+  // database failure. The result says whether the grid was loaded.
+  bool decode_loottableE();
+  // The save: the whole grid becomes the loot table's entries, then the
+  // edited row's lootdrop fills the lootdrop grid.
+  void loottableE_AfterCommitEdit(int lRow, int lCol);
+  void loottableE_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow, int lCol);
+  void LiteBtnCtrl4_Click();   // "create empty row"
+  void plusrow_Click();        // "+ ROW"
+  void removegridrow_Click();  // "- ROW"
+
+ private:
+  // Every grid row as the loot table's entries, in one transaction.
+  bool store_entries();
+
+  KorvexLoot& w_;
+  LootdropGrid& lootdrops_;
+};
