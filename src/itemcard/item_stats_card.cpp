@@ -152,22 +152,22 @@ void Item_Stats::show_stats(const std::int32_t& id, std::int16_t& type_of_item) 
 }
 
 void Item_Stats::decode_masks() {
-  class_text.clear();
-  dec_2_bin(mask_value(db_rs.field(u"classes").number()), 16);
-  class_decode(bin_text);
-
-  race_text.clear();
-  dec_2_bin(mask_value(db_rs.field(u"races").number()), 16);
-  race_decode(bin_text);
-
-  slot_text.clear();
-  dec_2_bin(mask_value(db_rs.field(u"slots").number()), 22);
-  slots_decode(bin_text);
-
-  deity_text.clear();
-  dec_2_bin(mask_value(db_rs.field(u"deity").number()), 17);
-  deity_decode(bin_text);
-
+  struct Mask {
+    const char16_t* column;
+    std::int16_t digits;
+    QString Item_Stats::*text;
+    void (Item_Stats::*decode)(const QString&);
+  };
+  // In this order; the slot mask has 22 digits, as many as there are slot names to show.
+  static const Mask masks[] = {{u"classes", 16, &Item_Stats::class_text, &Item_Stats::class_decode},
+                               {u"races", 16, &Item_Stats::race_text, &Item_Stats::race_decode},
+                               {u"slots", 22, &Item_Stats::slot_text, &Item_Stats::slots_decode},
+                               {u"deity", 17, &Item_Stats::deity_text, &Item_Stats::deity_decode}};
+  for (const Mask& m : masks) {
+    (this->*m.text).clear();
+    dec_2_bin(mask_value(db_rs.field(QStringView(m.column)).number()), m.digits);
+    (this->*m.decode)(bin_text);
+  }
   if (slot_text.isEmpty()) slot_text = QStringLiteral("none");
   skill_text.clear();
   itemtype_decode(textnum::to_int16(db_rs.field(u"itemtype").number()).value_or(0));
