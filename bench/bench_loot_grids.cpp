@@ -1,0 +1,133 @@
+// The lootdrop save of 200 entries (one transaction, then the reload and the
+// card of the edited row) against the mariadb client running the save's
+// statements in one transaction; and a press on a loot table row, which
+// loads that lootdrop's 200 items and renders the first one's card.
+#include "controls/igrid.h"
+#include "editor/korvexloot.h"
+#include "editor/lootdrop_grid.h"
+#include "editor/loottable_grid.h"
+#include "platform/textnum.h"
+#include "startup/settings.h"
+#include "startup/shared.h"
+#include "support.h"
+
+#include <QElapsedTimer>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kEntries = 200;
+constexpr int kFirstItem = 700001;
+constexpr int kLootdrop = 700000;
+constexpr int kLoottable = 700000;
+
+// Items, a lootdrop holding all of them and a loot table linking it, kept
+// apart from other benchmarks' rows by their ids.
+void ensure_lootdrop() {
+  const QString seq =
+      QStringLiteral("WITH RECURSIVE seq(n) AS (SELECT %1 UNION ALL SELECT n + 1 FROM seq WHERE n < %2) ")
+          .arg(kFirstItem)
+          .arg(kFirstItem + kEntries - 1);
+  bench_support::exec(QStringLiteral("DELETE FROM items WHERE id BETWEEN %1 AND %2").arg(kFirstItem).arg(kFirstItem + kEntries - 1));
+  bench_support::exec(QStringLiteral("INSERT INTO items (id,Name) ") + seq +
+                      QStringLiteral("SELECT n, CONCAT('Bench Trinket ', n) FROM seq"));
+  bench_support::exec(QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=%1").arg(kLootdrop));
+  bench_support::exec(QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                                     "npc_min_level,npc_max_level,multiplier) ") +
+                      seq + QStringLiteral("SELECT %1, n, 1, 1, 12.5, 1, 127, 1 FROM seq").arg(kLootdrop));
+  bench_support::exec(QStringLiteral("DELETE FROM loottable_entries WHERE loottable_id=%1").arg(kLoottable));
+  bench_support::exec(QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,"
+                                     "mindrop,probability) VALUES (%1,%2,1,1,0,100)")
+                          .arg(kLoottable)
+                          .arg(kLootdrop));
+}
+
+struct Editor {
+  Editor() {
+    db_settings = bench_support::bench_settings();
+    ensure_lootdrop();
+    window = std::make_unique<KorvexLoot>();
+    window->Form_Load();
+    drops = std::make_unique<LootdropGrid>(*window);
+    tables = std::make_unique<LoottableGrid>(*window, *drops);
+    window->show();
+    cur_loottable_id = kLoottable;
+    tables->decode_loottableE();
+    cur_lootdrop_id = kLootdrop;
+    drops->decode_lootdropE();
+  }
+  ~Editor() {
+    tables.reset();
+    drops.reset();
+    window.reset();
+    reset_shared_state();
+  }
+  std::unique_ptr<KorvexLoot> window;
+  std::unique_ptr<LootdropGrid> drops;
+  std::unique_ptr<LoottableGrid> tables;
+};
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double seconds_of(const std::function<void()>& run) {
+  QElapsedTimer t;
+  t.start();
+  run();
+  return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+// What the save sends for the grid as loaded, in one transaction, and the
+// reload's query after it.
+QString save_script(const IGrid& grid) {
+  QString script = QStringLiteral("START TRANSACTION;\n") + lootdrop_sql::delete_entries(kLootdrop) + u";\n";
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    QStringList values;
+    for (const int col : {1, 3, 4, 5, 6, 7, 8}) values << textnum::sql_number(grid.CellValue(row, col).toDouble());
+    script += lootdrop_sql::insert_entry(kLootdrop, values) + u";\n";
+  }
+  return script + QStringLiteral("COMMIT;\n") + lootdrop_sql::items_query(kLootdrop) + u";\n";
+}
+
+void BM_LootdropSave200VsClient(benchmark::State& state) {
+  Editor editor;
+  const QString script = save_script(*editor.window->lootdropE);
+  std::vector<double> ours, client;
+  for (auto _ : state) {
+    ours.push_back(seconds_of([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); }));
+    client.push_back(bench_support::client_script_seconds(script));
+  }
+  if (editor.window->lootdropE->RowCount() != kEntries) std::printf("the save lost rows!\n");
+  const double ratio = median(ours) / median(client);
+  state.counters["ours_ms"] = median(ours) * 1000;
+  state.counters["client_ms"] = median(client) * 1000;
+  state.counters["ratio"] = ratio;
+  std::printf("lootdrop save of %d entries (with reload and card): ours %.1f ms, mariadb client %.1f ms, "
+              "ratio %.2f (target <= 2)\n",
+              kEntries, median(ours) * 1000, median(client) * 1000, ratio);
+}
+BENCHMARK(BM_LootdropSave200VsClient)->Iterations(15)->Unit(benchmark::kMillisecond);
+
+void BM_LoottableRowPress(benchmark::State& state) {
+  Editor editor;
+  std::vector<double> ours;
+  for (auto _ : state) {
+    ours.push_back(seconds_of([&] { editor.tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 1, 1); }));
+  }
+  if (editor.window->lootdropE->RowCount() != kEntries || cur_item_id != kFirstItem)
+    std::printf("the press did not load the lootdrop!\n");
+  state.counters["press_ms"] = median(ours) * 1000;
+  std::printf("press on a loot table row (load %d items + item card): %.1f ms (target <= 50)\n", kEntries,
+              median(ours) * 1000);
+}
+BENCHMARK(BM_LoottableRowPress)->Iterations(15)->Unit(benchmark::kMillisecond);
+
+}  // namespace
