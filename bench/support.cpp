@@ -98,10 +98,11 @@ void exec(const QString& sql) {
   admin().execute(sql);
 }
 
-double client_seconds(const QString& query) {
+double client_seconds(const QString& query, bool compress) {
   QProcess p;
   p.setStandardOutputFile(QProcess::nullDevice());
   QStringList args = client_args();
+  if (compress) args.insert(1, QStringLiteral("--compress"));
   args << QStringLiteral("-e") << query;
   QElapsedTimer t;
   t.start();

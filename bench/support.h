@@ -18,8 +18,10 @@ DbSettings bench_settings(bool fresh = false);
 void exec(const QString& sql);
 
 // Wall-clock seconds of `mariadb --batch --skip-column-names -e <query>`
-// against the benchmarks' database, output to /dev/null.
-double client_seconds(const QString& query);
+// against the benchmarks' database, output to /dev/null. With `compress`,
+// the client compresses the protocol as our connection string's OPTION
+// value (18475 holds the compression bit, 2048) makes the driver do.
+double client_seconds(const QString& query, bool compress = false);
 // The same, feeding a script of statements on standard input.
 double client_script_seconds(const QString& script);
 
