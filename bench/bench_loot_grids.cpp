@@ -54,8 +54,8 @@ struct Editor {
     ensure_lootdrop();
     window = std::make_unique<KorvexLoot>();
     window->Form_Load();
-    drops = std::make_unique<LootdropGrid>(*window);
-    tables = std::make_unique<LoottableGrid>(*window, *drops);
+    drops = window->lootdrop_grid.get();
+    tables = window->loottable_grid.get();
     window->show();
     cur_loottable_id = kLoottable;
     tables->decode_loottableE();
@@ -63,14 +63,12 @@ struct Editor {
     drops->decode_lootdropE();
   }
   ~Editor() {
-    tables.reset();
-    drops.reset();
     window.reset();
     reset_shared_state();
   }
   std::unique_ptr<KorvexLoot> window;
-  std::unique_ptr<LootdropGrid> drops;
-  std::unique_ptr<LoottableGrid> tables;
+  LootdropGrid* drops = nullptr;
+  LoottableGrid* tables = nullptr;
 };
 
 double median(std::vector<double> v) {

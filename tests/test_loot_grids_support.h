@@ -31,13 +31,11 @@ class LootGrids : public testing_support::DbTest {
     scratch->exec(QStringLiteral("INSERT INTO variables (varname,value,information) VALUES ('LootdropID','500','')"));
     w = std::make_unique<KorvexLoot>();
     w->Form_Load();
-    drops = std::make_unique<LootdropGrid>(*w);
-    tables = std::make_unique<LoottableGrid>(*w, *drops);
+    drops = w->lootdrop_grid.get();
+    tables = w->loottable_grid.get();
     w->show();
   }
   void TearDown() override {
-    tables.reset();
-    drops.reset();
     w.reset();
     DbTest::TearDown();
   }
@@ -94,8 +92,8 @@ class LootGrids : public testing_support::DbTest {
   static QString card_name() { return item_stats_window().ITSname->text(); }
 
   std::unique_ptr<KorvexLoot> w;
-  std::unique_ptr<LootdropGrid> drops;
-  std::unique_ptr<LoottableGrid> tables;
+  LootdropGrid* drops = nullptr;
+  LoottableGrid* tables = nullptr;
 };
 
 }  // namespace loot_grids_testing

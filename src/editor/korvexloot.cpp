@@ -2,6 +2,8 @@
 
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
+#include "editor/lootdrop_grid.h"
+#include "editor/loottable_grid.h"
 #include "editor/own_lootdrop.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
@@ -155,7 +157,11 @@ KorvexLoot::KorvexLoot(QWidget* parent) : QMainWindow(parent) {
   build_controls(surface);
   build_menus();
   resize(kInnerSize.width(), kInnerSize.height() + menuBar()->sizeHint().height());
+  lootdrop_grid = std::make_unique<LootdropGrid>(*this);
+  loottable_grid = std::make_unique<LoottableGrid>(*this, *lootdrop_grid);
 }
+
+KorvexLoot::~KorvexLoot() = default;
 
 void KorvexLoot::build_controls(QWidget* surface) {
   const QFont comic12 = comic_sans(12);

@@ -9,7 +9,11 @@
 #include <QPixmap>
 #include <QUrl>
 
+#include <memory>
+
 class IGrid;
+class LootdropGrid;
+class LoottableGrid;
 class LiteBtnCtrl;
 class QAction;
 class QCheckBox;
@@ -23,6 +27,7 @@ class KorvexLoot : public QMainWindow {
  public:
   // Builds the controls and menus; the load step is Form_Load.
   explicit KorvexLoot(QWidget* parent = nullptr);
+  ~KorvexLoot() override;
 
   // The load step: grid columns, settings, database connection, the
   // program's own lootdrop, the NPC counter. A database that cannot be
@@ -72,6 +77,11 @@ class KorvexLoot : public QMainWindow {
   QLabel* out = nullptr;
   QLabel* counter = nullptr;
   LiteBtnCtrl* rmv_selected_NPCS = nullptr;
+
+  // The work behind the lootdrop grid and the loot table grid with their
+  // buttons; each connects itself to the controls above.
+  std::unique_ptr<LootdropGrid> lootdrop_grid;
+  std::unique_ptr<LoottableGrid> loottable_grid;
 
   // Menu bar: "Special" and "Youtube Video Help" are lists; "Music Off",
   // "Show Item Stats" and "Quit" are entries of the bar itself.

@@ -117,7 +117,7 @@ class Quiet {
 
 }  // namespace
 
-LootdropGrid::LootdropGrid(KorvexLoot& window) : QObject(&window), w_(window) {
+LootdropGrid::LootdropGrid(KorvexLoot& window) : w_(window) {
   connect(w_.lootdropE, &IGrid::AfterCommitEdit, this, &LootdropGrid::lootdropE_AfterCommitEdit);
   connect(w_.lootdropE, &IGrid::MouseDown, this, &LootdropGrid::lootdropE_MouseDown);
   connect(w_.lootdropE, &IGrid::CurRowChange, this, &LootdropGrid::lootdropE_CurRowChange);

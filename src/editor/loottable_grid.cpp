@@ -87,7 +87,7 @@ class Hourglass {
 }  // namespace
 
 LoottableGrid::LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops)
-    : QObject(&window), w_(window), lootdrops_(lootdrops) {
+    : w_(window), lootdrops_(lootdrops) {
   connect(w_.loottableE, &IGrid::AfterCommitEdit, this, &LoottableGrid::loottableE_AfterCommitEdit);
   connect(w_.loottableE, &IGrid::MouseDown, this, &LoottableGrid::loottableE_MouseDown);
   connect(w_.LiteBtnCtrl4, &LiteBtnCtrl::Click, this, &LoottableGrid::LiteBtnCtrl4_Click);
