@@ -11,12 +11,9 @@
 #include "startup/shared.h"
 #include "support.h"
 
-#include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -71,18 +68,6 @@ struct Editor {
   LoottableGrid* tables = nullptr;
 };
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-double seconds_of(const std::function<void()>& run) {
-  QElapsedTimer t;
-  t.start();
-  run();
-  return static_cast<double>(t.nsecsElapsed()) / 1e9;
-}
-
 // What the save sends for the grid as loaded, in one transaction, and the
 // reload's query after it.
 QString save_script(const IGrid& grid) {
@@ -100,17 +85,17 @@ void BM_LootdropSave200VsClient(benchmark::State& state) {
   const QString script = save_script(*editor.window->lootdropE);
   std::vector<double> ours, client;
   for (auto _ : state) {
-    ours.push_back(seconds_of([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); }));
+    ours.push_back(bench_support::seconds_of([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); }));
     client.push_back(bench_support::client_script_seconds(script));
   }
   if (editor.window->lootdropE->RowCount() != kEntries) std::printf("the save lost rows!\n");
-  const double ratio = median(ours) / median(client);
-  state.counters["ours_ms"] = median(ours) * 1000;
-  state.counters["client_ms"] = median(client) * 1000;
+  const double ratio = bench_support::median(ours) / bench_support::median(client);
+  state.counters["ours_ms"] = bench_support::median(ours) * 1000;
+  state.counters["client_ms"] = bench_support::median(client) * 1000;
   state.counters["ratio"] = ratio;
   std::printf("lootdrop save of %d entries (with reload and card): ours %.1f ms, mariadb client %.1f ms, "
               "ratio %.2f (target <= 2)\n",
-              kEntries, median(ours) * 1000, median(client) * 1000, ratio);
+              kEntries, bench_support::median(ours) * 1000, bench_support::median(client) * 1000, ratio);
 }
 BENCHMARK(BM_LootdropSave200VsClient)->Iterations(15)->Unit(benchmark::kMillisecond);
 
@@ -118,13 +103,13 @@ void BM_LoottableRowPress(benchmark::State& state) {
   Editor editor;
   std::vector<double> ours;
   for (auto _ : state) {
-    ours.push_back(seconds_of([&] { editor.tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 1, 1); }));
+    ours.push_back(bench_support::seconds_of([&] { editor.tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 1, 1); }));
   }
   if (editor.window->lootdropE->RowCount() != kEntries || cur_item_id != kFirstItem)
     std::printf("the press did not load the lootdrop!\n");
-  state.counters["press_ms"] = median(ours) * 1000;
+  state.counters["press_ms"] = bench_support::median(ours) * 1000;
   std::printf("press on a loot table row (load %d items + item card): %.1f ms (target <= 50)\n", kEntries,
-              median(ours) * 1000);
+              bench_support::median(ours) * 1000);
 }
 BENCHMARK(BM_LoottableRowPress)->Iterations(15)->Unit(benchmark::kMillisecond);
 

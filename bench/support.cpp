@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -136,6 +137,19 @@ void ensure_npcs(int count) {
       "WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) "
       "SELECT n, CONCAT('a_bench_npc_', n), 1 + (n MOD 127), n MOD 26000 FROM seq")
                       .arg(count));
+}
+
+double median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double seconds_of(const std::function<void()>& run) {
+  QElapsedTimer t;
+  t.start();
+  run();
+  return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
 double peak_rss_mb() {

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <vector>
+
 namespace bench_support {
 
 // The benchmarks' own database on the private server ("loot_bench"), made
@@ -28,6 +31,11 @@ double client_script_seconds(const QString& script);
 // Fills npc_types with `count` NPCs (ids 1..count, levels 1..127), when it
 // does not hold exactly that many already.
 void ensure_npcs(int count);
+
+// The middle one of a benchmark's timings.
+double median(std::vector<double> values);
+// Wall-clock seconds of one run.
+double seconds_of(const std::function<void()>& run);
 
 // Peak resident memory of this process so far, in megabytes.
 double peak_rss_mb();

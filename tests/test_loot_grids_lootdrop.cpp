@@ -273,12 +273,4 @@ TEST_F(LootdropGridTest, PressAndCurrentRowShowTheRowsItem) {
   EXPECT_TRUE(io.messages.empty());
 }
 
-TEST_F(LootdropGridTest, SaveWithoutACurrentLootdropWritesLootdropZero) {
-  load_lootdrop_10();
-  cur_lootdrop_id = 0;
-  type(w->lootdropE, 1, 3, u"2"_s);
-  EXPECT_EQ(stored_entries(0).size(), 3);
-  EXPECT_EQ(stored_entries(10).size(), 3);
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/textnum.h"
+#include "startup/operator_io.h"
 
 #include <cmath>
 
@@ -55,6 +56,22 @@ QString not_a_number(const IGrid& grid, Cell cell) {
       .arg(cell.row)
       .arg(cell.col)
       .arg(header);
+}
+
+std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
+                                                    int skip_row) {
+  if (const auto bad = first_non_number(grid, cols, skip_row)) {
+    operator_io().message(not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
+    return std::nullopt;
+  }
+  std::vector<QStringList> rows;
+  for (int row = 1; row <= grid.RowCount(); ++row) {
+    if (row == skip_row) continue;
+    QStringList values;
+    for (const int col : cols) values << sql_value(grid.CellValue(row, col));
+    rows.push_back(std::move(values));
+  }
+  return rows;
 }
 
 }  // namespace grid_cells

@@ -9,11 +9,13 @@
 // statement.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 class IGrid;
 
@@ -43,5 +45,11 @@ std::optional<Cell> first_non_number(const IGrid& grid, std::initializer_list<in
 
 // "Row 3, column 5 ("%") does not hold a number." with the column's header.
 QString not_a_number(const IGrid& grid, Cell cell);
+
+// What a save sends: for every row but `skip_row`, the given columns' numbers
+// as they enter a statement. Nothing when a cell holds no number; the
+// operator is then told which one and that nothing was saved.
+std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
+                                                    int skip_row = 0);
 
 }  // namespace grid_cells

@@ -157,19 +157,12 @@ bool LootdropGrid::decode_lootdropE() {
 
 bool LootdropGrid::store_entries(int skip_row) {
   const IGrid& grid = *w_.lootdropE;
-  if (const auto bad = grid_cells::first_non_number(grid, kSavedColumns, skip_row)) {
-    operator_io().message(grid_cells::not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
-    return false;
-  }
+  const auto rows = grid_cells::rows_to_save(grid, kSavedColumns, skip_row);
+  if (!rows) return false;
   const std::int32_t lootdrop_id = cur_lootdrop_id;
-  std::vector<QStringList> rows;
   std::set<long long> grid_items;
   for (int row = 1; row <= grid.RowCount(); ++row) {
-    if (row == skip_row) continue;
-    QStringList values;
-    for (const int col : kSavedColumns) values << grid_cells::sql_value(grid.CellValue(row, col));
-    rows.push_back(std::move(values));
-    grid_items.insert(stored_item_id(grid.CellValue(row, 1)));
+    if (row != skip_row) grid_items.insert(stored_item_id(grid.CellValue(row, 1)));
   }
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
@@ -177,7 +170,7 @@ bool LootdropGrid::store_entries(int skip_row) {
     const std::vector<KeptEntry> kept = read_kept_entries(lootdrop_id);
     sql_text = lootdrop_sql::delete_entries(lootdrop_id);
     db_conn.execute(sql_text);
-    for (const QStringList& values : rows) {
+    for (const QStringList& values : *rows) {
       sql_text = lootdrop_sql::insert_entry(lootdrop_id, values);
       db_conn.execute(sql_text);
     }

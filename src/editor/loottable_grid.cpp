@@ -128,23 +128,14 @@ bool LoottableGrid::decode_loottableE() {
 }
 
 bool LoottableGrid::store_entries() {
-  const IGrid& grid = *w_.loottableE;
-  if (const auto bad = grid_cells::first_non_number(grid, kSavedColumns)) {
-    operator_io().message(grid_cells::not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
-    return false;
-  }
-  std::vector<QStringList> rows;
-  for (int row = 1; row <= grid.RowCount(); ++row) {
-    QStringList values;
-    for (const int col : kSavedColumns) values << grid_cells::sql_value(grid.CellValue(row, col));
-    rows.push_back(std::move(values));
-  }
+  const auto rows = grid_cells::rows_to_save(*w_.loottableE, kSavedColumns);
+  if (!rows) return false;
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.begin_transaction();
     sql_text = loottable_sql::delete_entries(cur_loottable_id);
     db_conn.execute(sql_text);
-    for (const QStringList& values : rows) {
+    for (const QStringList& values : *rows) {
       sql_text = loottable_sql::insert_entry(cur_loottable_id, values);
       db_conn.execute(sql_text);
     }
