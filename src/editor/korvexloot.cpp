@@ -4,6 +4,7 @@
 #include "controls/litebtnctrl.h"
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
+#include "editor/npc_loading.h"
 #include "editor/own_lootdrop.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
@@ -159,6 +160,7 @@ KorvexLoot::KorvexLoot(QWidget* parent) : QMainWindow(parent) {
   resize(kInnerSize.width(), kInnerSize.height() + menuBar()->sizeHint().height());
   lootdrop_grid = std::make_unique<LootdropGrid>(*this);
   loottable_grid = std::make_unique<LoottableGrid>(*this, *lootdrop_grid);
+  npc_loading = std::make_unique<NpcLoading>(*this, *loottable_grid, *lootdrop_grid);
 }
 
 KorvexLoot::~KorvexLoot() = default;

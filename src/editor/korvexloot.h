@@ -15,6 +15,7 @@ class IGrid;
 class LootdropGrid;
 class LoottableGrid;
 class LiteBtnCtrl;
+class NpcLoading;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -78,10 +79,11 @@ class KorvexLoot : public QMainWindow {
   QLabel* counter = nullptr;
   LiteBtnCtrl* rmv_selected_NPCS = nullptr;
 
-  // The work behind the lootdrop grid and the loot table grid with their
-  // buttons; each connects itself to the controls above.
+  // The work behind the NPC grid, the lootdrop grid and the loot table grid
+  // with their buttons; each connects itself to the controls above.
   std::unique_ptr<LootdropGrid> lootdrop_grid;
   std::unique_ptr<LoottableGrid> loottable_grid;
+  std::unique_ptr<NpcLoading> npc_loading;
 
   // Menu bar: "Special" and "Youtube Video Help" are lists; "Music Off",
   // "Show Item Stats" and "Quit" are entries of the bar itself.

@@ -390,6 +390,23 @@ Field ResultSet::value(int row, int column) const {
 
 Field ResultSet::field(int index) const { return value(current_, index); }
 
+double ResultSet::number(int index) const {
+  if (!open_ || index < 0 || index >= field_count() || current_ >= rows_) return value(current_, index).number();
+  const size_t cell = static_cast<size_t>(current_) * columns_.size() + static_cast<size_t>(index);
+  if (nulls_[cell]) return 0.0;
+  const std::uint32_t begin = offsets_[cell];
+  const std::uint32_t end = offsets_[cell + 1];
+  // Numbers are ASCII; a longer or other text takes the general way.
+  char16_t ascii[64];
+  if (end - begin > 64) return value(current_, index).number();
+  for (std::uint32_t i = begin; i < end; ++i) {
+    const auto c = static_cast<unsigned char>(arena_[i]);
+    if (c >= 0x80) return value(current_, index).number();
+    ascii[i - begin] = c;
+  }
+  return textnum::numeric_value(QStringView(ascii, static_cast<qsizetype>(end - begin)));
+}
+
 Field ResultSet::field(QStringView name) const {
   const int index = column_index(name);
   if (index < 0) throw Error(QStringLiteral("The result has no field named %1.").arg(name.toString()));

@@ -58,6 +58,18 @@ QString whole_or_general(double value, QChar point) {
 double numeric_value(QStringView text) {
   qsizetype i = 0;
   while (i < text.size() && is_blank(text[i])) ++i;
+  // Whole numbers of up to 15 digits, what the database sends most, are
+  // exact in a double: no need for the general parser.
+  {
+    qsizetype j = i;
+    const bool negative = j < text.size() && text[j] == u'-';
+    if (j < text.size() && (text[j] == u'+' || text[j] == u'-')) ++j;
+    const qsizetype first = j;
+    std::int64_t whole = 0;
+    while (j < text.size() && j - first < 15 && is_digit(text[j])) whole = whole * 10 + (text[j++].unicode() - u'0');
+    const bool ends = j == text.size() || !(is_digit(text[j]) || text[j] == u'.' || text[j] == u'e' || text[j] == u'E');
+    if (j > first && ends) return negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+  }
   const qsizetype len = number_length(text, i);
   if (len == 0) return 0.0;
   return parse(text, i, len);

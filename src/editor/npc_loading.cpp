@@ -1,0 +1,288 @@
+#include "editor/npc_loading.h"
+
+#include "controls/igrid.h"
+#include "controls/litebtnctrl.h"
+#include "controls/repaint.h"
+#include "editor/grid_cells.h"
+#include "editor/korvexloot.h"
+#include "editor/lootdrop_grid.h"
+#include "editor/loottable_grid.h"
+#include "editor/zone_search.h"
+#include "platform/odbc.h"
+#include "platform/sqltext.h"
+#include "platform/textnum.h"
+#include "startup/operator_io.h"
+#include "startup/settings.h"
+#include "startup/shared.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QMouseEvent>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace npc_sql {
+
+QString zone_query(const QString& zone, bool use_range, double min_level, double max_level) {
+  QString sql = u"SELECT DISTINCT spawnentry.npcID,npc_types.name,npc_types.level,spawn2.zone,npc_types.loottable_id "_s
+                u"FROM spawnentry, npc_types, spawngroup, spawn2 "_s
+                u"WHERE (spawnentry.npcID=npc_types.id) "_s
+                u"AND (spawnentry.spawngroupID=spawngroup.id) AND (spawn2.spawngroupID = spawnentry.spawngroupID) "_s
+                u"AND (spawn2.zone="_s +
+                sqltext::quote_double(zone);
+  if (!use_range) return sql + u") ORDER BY npc_types.id"_s;
+  return sql + u") AND npc_types.Level BETWEEN "_s + textnum::sql_number(min_level) + u" AND "_s +
+         textnum::sql_number(max_level) + u"  ORDER BY npc_types.id"_s;
+}
+
+QString level_query(double min_level, double max_level) {
+  return u"select id,name,level,loottable_id FROM npc_types WHERE level between "_s +
+         textnum::sql_number(min_level) + u" and "_s + textnum::sql_number(max_level);
+}
+
+QString set_loottable(std::int32_t loottable_id, const QString& npc_id) {
+  return u"UPDATE npc_types SET loottable_id='"_s + textnum::sql_number(loottable_id) + u"' WHERE id='"_s +
+         sqltext::escape(npc_id) + u"'"_s;
+}
+
+}  // namespace npc_sql
+
+namespace {
+
+const QString kLoadingFailed = u"Loading the NPCs"_s;
+
+// The progress text of the loaders. The loop never returns to the event
+// loop, so the label is repainted from here, about 30 times a second; the
+// label's text is only set when it is about to be painted, since nobody can
+// see it in between and setting it on each of 100,000 rows costs more than
+// reading them.
+class Progress {
+ public:
+  Progress(QLabel& label, int count, const std::function<void(const QString&)>& observer)
+      : label_(label), count_text_(u'/' + QString::number(count)), observer_(observer) {
+    clock_.start();
+  }
+
+  void show(int k) {
+    if (observer_) observer_(text(k));
+    // Reading the clock on every row would cost more than the row.
+    if (painted_ && (k & 63) != 0) return;
+    const qint64 now = clock_.elapsed();
+    if (painted_ && now - last_ < kIntervalMs) return;
+    painted_ = true;
+    last_ = now;
+    label_.setText(text(k));
+    repaint_throttled(&label_);
+  }
+
+ private:
+  static constexpr qint64 kIntervalMs = 33;
+  QString text(int k) const { return u"Loading NPC "_s + QString::number(k) + count_text_; }
+
+  QLabel& label_;
+  const QString count_text_;
+  const std::function<void(const QString&)>& observer_;
+  QElapsedTimer clock_;
+  bool painted_ = false;
+  qint64 last_ = 0;
+};
+
+// The hourglass over a window until the scope ends, however it ends.
+class WaitPointer {
+ public:
+  explicit WaitPointer(QWidget& window) : window_(window) { window_.setCursor(Qt::WaitCursor); }
+  ~WaitPointer() { window_.unsetCursor(); }
+  WaitPointer(const WaitPointer&) = delete;
+  WaitPointer& operator=(const WaitPointer&) = delete;
+
+ private:
+  QWidget& window_;
+};
+
+QVariant text_value(const db::Field& f) { return f.is_null() ? QVariant() : QVariant(f.text()); }
+
+}  // namespace
+
+NpcLoading::NpcLoading(KorvexLoot& window, LoottableGrid& loottables, LootdropGrid& lootdrops)
+    : QObject(&window), w_(window), loottables_(loottables), lootdrops_(lootdrops) {
+  connect(w_.Search_Grids, &LiteBtnCtrl::Click, this, &NpcLoading::Search_Grids_Click);
+  connect(w_.LiteBtnCtrl1, &LiteBtnCtrl::Click, this, &NpcLoading::LiteBtnCtrl1_Click);
+  connect(w_.allgrids, &IGrid::MouseDown, this, &NpcLoading::allgrids_MouseDown);
+  connect(w_.allgrids, &IGrid::AfterCommitEdit, this, &NpcLoading::allgrids_AfterCommitEdit);
+  connect(w_.rmv_selected_NPCS, &LiteBtnCtrl::Click, this, &NpcLoading::rmv_selected_NPCS_Click);
+  w_.zonename->installEventFilter(this);
+  // The progress text is never markup; saves a rich-text test per change.
+  w_.out->setTextFormat(Qt::PlainText);
+}
+
+bool NpcLoading::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == w_.zonename && event->type() == QEvent::MouseButtonRelease) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && w_.zonename->rect().contains(mouse->position().toPoint())) {
+      zonename_Click();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+std::optional<double> NpcLoading::level_bound(const QString& text) {
+  const double value = textnum::numeric_value(text);
+  if (std::isfinite(value)) return value;
+  operator_io().message(u"The level "_s + text + u" is too large."_s);
+  return std::nullopt;
+}
+
+void NpcLoading::write_counter() {
+  w_.counter->setText(u"Number of NPC's:  "_s + textnum::number_text(w_.allgrids->RowCount()));
+}
+
+void NpcLoading::clear_lower_grids() {
+  w_.loottableE->Clear();
+  w_.lootdropE->Clear();
+  cur_loottable_id = 0;
+  cur_lootdrop_id = 0;
+  sel_loottable_row = 0;
+  sel_lootdrop_row = 0;
+}
+
+void NpcLoading::fill_npc_grid(int first_shown, int loottable_field, int zone_field) {
+  db_rs.open(sql_text, db_conn);
+  const int count = db_rs.record_count();
+  rec_count = count;
+  IGrid& grid = *w_.allgrids;
+  grid.setRowCount(count);
+  Progress progress(*w_.out, count, progress_observer);
+  const QVariant nothing(u"nothing"_s);
+  int row = 0;
+  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
+    progress.show(row + first_shown);
+    ++row;
+    grid.setCellValue(row, 1, db_rs.number(0));
+    grid.setCellValue(row, 2, text_value(db_rs.field(1)));
+    grid.setCellValue(row, 3, db_rs.number(2));
+    grid.setCellValue(row, 4, zone_field < 0 ? nothing : text_value(db_rs.field(zone_field)));
+    grid.setCellValue(row, 5, db_rs.number(loottable_field));
+  }
+  db_rs.close();
+}
+
+void NpcLoading::Search_Grids_Click() {
+  w_.allgrids->Clear();
+  try {
+    read_db_ini();
+    open_db(db_rs, db_conn);
+    const bool use_range = w_.range_use->isChecked();
+    double min_level = 0;
+    double max_level = 0;
+    if (use_range) {
+      const auto low = level_bound(w_.min_lvl->text());
+      if (!low) return;
+      const auto high = level_bound(w_.max_lvl->text());
+      if (!high) return;
+      min_level = *low;
+      max_level = *high;
+    }
+    sql_text = npc_sql::zone_query(w_.zonename->text(), use_range, min_level, max_level);
+    fill_npc_grid(0, 4, 3);
+  } catch (const db::Error& e) {
+    w_.out->clear();
+    report_db_error(kLoadingFailed, e);
+    return;
+  }
+  clear_lower_grids();
+  write_counter();
+  w_.out->clear();
+}
+
+void NpcLoading::LiteBtnCtrl1_Click() {
+  w_.allgrids->Clear();
+  try {
+    read_db_ini();
+    open_db(db_rs, db_conn);
+    const auto low = level_bound(w_.min_lvl->text());
+    if (!low) return;
+    const auto high = level_bound(w_.max_lvl->text());
+    if (!high) return;
+    sql_text = npc_sql::level_query(*low, *high);
+    WaitPointer hourglass(w_);
+    fill_npc_grid(1, 3, -1);
+  } catch (const db::Error& e) {
+    w_.out->clear();
+    report_db_error(kLoadingFailed, e);
+    return;
+  }
+  clear_lower_grids();
+  write_counter();
+  w_.out->clear();
+}
+
+void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int, int lRow, int) {
+  if (lRow == 0) return;
+  w_.loottableE->Clear();
+  w_.lootdropE->Clear();
+  cur_lootdrop_id = 0;
+  sel_loottable_row = 0;
+  sel_lootdrop_row = 0;
+  // A cell that holds no number names no loot table.
+  cur_loottable_id = grid_cells::whole(w_.allgrids->CellValue(lRow, 5)).value_or(0);
+  if (cur_loottable_id == 0) return;
+  // A loot table without entries gets decode_loottableE's message and then
+  // this one.
+  loottables_.decode_loottableE();
+  if (w_.loottableE->RowCount() == 0) {
+    operator_io().message(u"This loottable is BAD. You should delete it"_s);
+    return;
+  }
+  cur_lootdrop_id = grid_cells::whole(w_.loottableE->CellValue(1, 1)).value_or(0);
+  lootdrops_.decode_lootdropE();
+  if (w_.lootdropE->RowCount() == 0) return;
+  cur_item_id = grid_cells::whole(w_.lootdropE->CellValue(1, 1)).value_or(0);
+  if (cur_item_id != 0) lootdrops_.decode_loot_item_for_stats();
+}
+
+void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
+  IGrid& grid = *w_.allgrids;
+  const auto value = grid_cells::number(grid.CellValue(lRow, 5));
+  if (!value) {
+    operator_io().message(grid_cells::not_a_number(grid, {lRow, 5}) + u" The NPC's loottable was not changed."_s);
+    return;
+  }
+  const auto loottable_id = textnum::to_int32(*value);
+  if (!loottable_id) {
+    operator_io().message(u"Row %1: %2 is too large for a loottable id. The NPC's loottable was not changed."_s
+                              .arg(lRow)
+                              .arg(textnum::number_text(*value)));
+    return;
+  }
+  const QVariant npc = grid.CellValue(lRow, 1);
+  const auto npc_number = grid_cells::number(npc);
+  const QString npc_id = npc_number ? textnum::sql_number(*npc_number) : npc.toString();
+  sql_text = npc_sql::set_loottable(*loottable_id, npc_id);
+  try {
+    db_conn.execute(sql_text);
+  } catch (const db::Error& e) {
+    report_db_error(u"Storing the NPC's loottable"_s, e);
+  }
+}
+
+void NpcLoading::rmv_selected_NPCS_Click() {
+  IGrid& grid = *w_.allgrids;
+  // From the bottom up, so the rows still to visit keep their numbers.
+  for (int row = grid.RowCount(); row >= 1; --row) {
+    if (grid.CellSelected(row, 1)) grid.RemoveRow(row);
+  }
+  write_counter();
+}
+
+void NpcLoading::zonename_Click() {
+  Zone_Search& picker = Zone_Search::load(*w_.zonename, &w_);
+  picker.show();
+  picker.raise();
+  w_.allgrids->Clear();
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The main window's NPC grid `allgrids`: the NPCs of a zone or of a level
+// range, a press on an NPC row that shows its loot table, its first lootdrop
+// and that lootdrop's first item, the loot table id written back after an
+// edit of a row, "Remove Selected NPCs", and the zone label that opens the
+// zone picker.
+//
+// What the operator types never changes a statement's meaning: the zone name
+// is quoted and escaped, the level bounds and loot table ids go in as numbers
+// only after they were read as numbers.
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class KorvexLoot;
+class LootdropGrid;
+class LoottableGrid;
+
+// The statement texts of the NPC grid, one place per statement.
+namespace npc_sql {
+// NPCs spawning in `zone`; with a range, only those with a level from
+// `min_level` to `max_level`.
+QString zone_query(const QString& zone, bool use_range, double min_level, double max_level);
+QString level_query(double min_level, double max_level);
+// `npc_id` as the grid's column 1 shows it.
+QString set_loottable(std::int32_t loottable_id, const QString& npc_id);
+}  // namespace npc_sql
+
+class NpcLoading : public QObject {
+  Q_OBJECT
+
+ public:
+  NpcLoading(KorvexLoot& window, LoottableGrid& loottables, LootdropGrid& lootdrops);
+
+  void Search_Grids_Click();  // "LOAD NPC in ZONE"
+  void LiteBtnCtrl1_Click();  // "LOAD NPC by LEVEL RNG"
+  void allgrids_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow, int lCol);
+  void allgrids_AfterCommitEdit(int lRow, int lCol);
+  void rmv_selected_NPCS_Click();
+  void zonename_Click();
+
+  // Sees every progress text the loaders give, also those the throttled
+  // label never shows (tests).
+  std::function<void(const QString&)> progress_observer;
+
+ protected:
+  // The zone label has no click of its own.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // A level bound typed by the operator as it enters a statement; nothing
+  // (reported) when it is too large to write.
+  std::optional<double> level_bound(const QString& text);
+  // Fills allgrids from the query already in sql_text. `first_shown` is the
+  // number the progress text shows for the first row (0 or 1); `zone_field`
+  // is the field with the zone, or -1 for the text "nothing".
+  void fill_npc_grid(int first_shown, int loottable_field, int zone_field);
+  // Both lower grids empty and nothing current, as after any load.
+  void clear_lower_grids();
+  void write_counter();
+
+  KorvexLoot& w_;
+  LoottableGrid& loottables_;
+  LootdropGrid& lootdrops_;
+};
