@@ -188,6 +188,8 @@ bool LootdropGrid::store_entries(int skip_row) {
     return true;
   } catch (const db::Error& e) {
     db_conn.rollback();
+    // A dead link is dropped, so the next save connects again.
+    if (e.connection_lost()) db_conn.close();
     report_db_error(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
                         QStringLiteral(" (nothing was changed)"),
                     e);
