@@ -10,6 +10,8 @@
 #include "support.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <benchmark/benchmark.h>
@@ -36,6 +38,8 @@ struct Editor {
     window->Form_Load();
     npcs = window->npc_loading.get();
     window->show();
+    // Exposed, as a window on screen is before the operator clicks.
+    QCoreApplication::processEvents();
   }
   ~Editor() {
     window.reset();
@@ -48,6 +52,40 @@ struct Editor {
 
 using bench_support::median;
 using bench_support::seconds_of;
+
+// Counts the paints of a widget: the progress label must move while a loader
+// runs, though the loop never returns to the event loop.
+struct PaintCounter : QObject {
+  explicit PaintCounter(QWidget& w) { w.installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+  int count = 0;
+};
+
+// Our loader's times against the client's on the same query, plain and with
+// the protocol compression our connection string asks the driver for.
+struct Timings {
+  std::vector<double> ours, client, compressed;
+  void add(double seconds, const QString& query) {
+    ours.push_back(seconds);
+    client.push_back(bench_support::client_seconds(query));
+    compressed.push_back(bench_support::client_seconds(query, true));
+  }
+  void report(benchmark::State& state, const QString& what) {
+    const double ratio = median(ours) / median(client);
+    const double ratio_compressed = median(ours) / median(compressed);
+    state.counters["ours_ms"] = median(ours) * 1000;
+    state.counters["client_ms"] = median(client) * 1000;
+    state.counters["ratio"] = ratio;
+    state.counters["ratio_vs_compressed"] = ratio_compressed;
+    std::printf("%s: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2); "
+                "client with --compress like our connection %.1f ms (ratio %.2f)\n",
+                what.toUtf8().constData(), median(ours) * 1000, median(client) * 1000, ratio,
+                median(compressed) * 1000, ratio_compressed);
+  }
+};
 
 // Spawn points over 100 zones; group n holds NPC n, the first groups of the
 // big zone a second NPC as well, and some NPCs spawn in two of its groups.
@@ -86,20 +124,14 @@ void BM_LevelLoaderAllNpcsVsClient(benchmark::State& state) {
   KorvexLoot& w = *editor.window;
   w.min_lvl->setText(QStringLiteral("1"));
   w.max_lvl->setText(QStringLiteral("127"));
-  std::vector<double> ours, client;
-  for (auto _ : state) {
-    ours.push_back(seconds_of([&] { editor.npcs->LiteBtnCtrl1_Click(); }));
-    client.push_back(bench_support::client_seconds(sql_text));
-  }
-  const double ratio = median(ours) / median(client);
+  PaintCounter paints(*w.out);
+  Timings t;
+  for (auto _ : state) t.add(seconds_of([&] { editor.npcs->LiteBtnCtrl1_Click(); }), sql_text);
   const double peak = bench_support::peak_rss_mb();
-  state.counters["ours_ms"] = median(ours) * 1000;
-  state.counters["client_ms"] = median(client) * 1000;
-  state.counters["ratio"] = ratio;
   state.counters["peak_MB"] = peak;
-  std::printf("level loader, %d NPCs: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2); "
-              "peak memory %.0f MB (target <= 150); rows %d\n",
-              kNpcs, median(ours) * 1000, median(client) * 1000, ratio, peak, w.allgrids->RowCount());
+  t.report(state, QStringLiteral("level loader, %1 NPCs").arg(kNpcs));
+  std::printf("  peak memory %.0f MB (target <= 150); progress label painted %.1f times a load\n", peak,
+              double(paints.count) / double(state.iterations()));
   if (w.allgrids->RowCount() != kNpcs) state.SkipWithError("the grid was not filled");
 }
 BENCHMARK(BM_LevelLoaderAllNpcsVsClient)->Iterations(7)->Unit(benchmark::kMillisecond);
@@ -111,17 +143,9 @@ void BM_ZoneLoaderLargestZoneVsClient(benchmark::State& state) {
   Editor editor;
   KorvexLoot& w = *editor.window;
   w.zonename->setText(kBigZone);
-  std::vector<double> ours, client;
-  for (auto _ : state) {
-    ours.push_back(seconds_of([&] { editor.npcs->Search_Grids_Click(); }));
-    client.push_back(bench_support::client_seconds(sql_text));
-  }
-  const double ratio = median(ours) / median(client);
-  state.counters["ours_ms"] = median(ours) * 1000;
-  state.counters["client_ms"] = median(client) * 1000;
-  state.counters["ratio"] = ratio;
-  std::printf("zone loader, %d NPCs: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2)\n",
-              w.allgrids->RowCount(), median(ours) * 1000, median(client) * 1000, ratio);
+  Timings t;
+  for (auto _ : state) t.add(seconds_of([&] { editor.npcs->Search_Grids_Click(); }), sql_text);
+  t.report(state, QStringLiteral("zone loader, %1 NPCs").arg(w.allgrids->RowCount()));
   if (w.allgrids->RowCount() != kBigZoneNpcs) state.SkipWithError("the zone was not loaded whole");
 }
 BENCHMARK(BM_ZoneLoaderLargestZoneVsClient)->Iterations(7)->Unit(benchmark::kMillisecond);
