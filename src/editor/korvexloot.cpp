@@ -7,6 +7,7 @@
 #include "editor/npc_loading.h"
 #include "editor/own_lootdrop.h"
 #include "itemcard/item_stats.h"
+#include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
 #include "startup/form_layout.h"
@@ -213,8 +214,6 @@ void KorvexLoot::build_controls(QWidget* surface) {
     w->lower();
 
   connect(find_item, &LiteBtnCtrl::Click, this, &KorvexLoot::find_item_Click);
-  // The item search window is not part of this program yet.
-  find_item->setEnabled(false);
 }
 
 void KorvexLoot::build_menus() {
@@ -278,10 +277,7 @@ void KorvexLoot::Form_Load() {
   counter->setText(u"Number of NPC's:  "_s + textnum::number_text(allgrids->RowCount()));
 }
 
-void KorvexLoot::find_item_Click() {
-  // Opens the item search window once it is part of the program; the button
-  // stays unavailable until then.
-}
+void KorvexLoot::find_item_Click() { item_search_window().open_window(*this); }
 
 void KorvexLoot::itm_stats_show_Click() { item_stats_window().open_window(); }
 

@@ -1,0 +1,420 @@
+// The item search window: its layout and lifecycle, the searches and the
+// item list. List files and transfers live in files of their own.
+#include "itemsearch/item_search.h"
+
+#include "controls/igrid.h"
+#include "controls/litebtnctrl.h"
+#include "controls/repaint.h"
+#include "editor/grid_cells.h"
+#include "editor/korvexloot.h"
+#include "itemcard/item_stats.h"
+#include "platform/odbc.h"
+#include "platform/sqltext.h"
+#include "platform/textnum.h"
+#include "startup/form_layout.h"
+#include "startup/operator_io.h"
+#include "startup/shared.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace item_search_sql {
+
+QString simple_search(const QString& text) {
+  return u"SELECT id,name FROM items WHERE name LIKE "_s + sqltext::quote_double(QString(u'%' + text + u'%'));
+}
+
+QString advanced_search(const QString& text, const QString& condition) {
+  return simple_search(text) + u" AND "_s + condition;
+}
+
+QString name_of_item(double item_id) { return u"SELECT name FROM items WHERE id="_s + textnum::sql_number(item_id); }
+
+}  // namespace item_search_sql
+
+namespace {
+
+constexpr QSize kClientSize(784, 696);  // 11760 x 10440 twips
+constexpr QPoint kPlace(352, 131);      // 5280, 1965 twips
+const QColor kLabel1Colour(192, 64, 0);
+
+// The hourglass until the scope ends, however it ends; release() brings the
+// default pointer back early (before a message is shown).
+class Hourglass {
+ public:
+  Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~Hourglass() { release(); }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+  void release() {
+    if (!on_) return;
+    on_ = false;
+    QApplication::restoreOverrideCursor();
+  }
+
+ private:
+  bool on_ = true;
+};
+
+// The search's progress text. Nobody sees a label between two paints, so its
+// text is set only when a paint is due (about 30 a second); the last row's
+// text is always shown.
+class Progress {
+ public:
+  Progress(QLabel& label, QWidget& window, int count)
+      : label_(label), window_(window), count_(count), of_count_(u'/' + textnum::number_text(count)) {
+    clock_.start();
+  }
+  void show(int i) {
+    const bool last = i == count_;
+    if (!last && painted_ && clock_.elapsed() - painted_at_ < 33) return;
+    painted_ = true;
+    painted_at_ = clock_.elapsed();
+    label_.setText(u"Loading Item "_s + textnum::number_text(i) + of_count_);
+    repaint_now(&window_);
+  }
+
+ private:
+  QLabel& label_;
+  QWidget& window_;
+  const int count_;
+  const QString of_count_;
+  QElapsedTimer clock_;
+  bool painted_ = false;
+  qint64 painted_at_ = 0;
+};
+
+// A value as the database gave it: numbers stay numbers, NULL stays empty.
+QVariant field_value(const db::Field& f) {
+  if (f.is_null()) return {};
+  if (f.is_numeric_column()) return f.number();
+  return f.text();
+}
+
+QLabel* make_label(QWidget* parent, const QString& name, const QString& text, const QRect& rect, const QFont& font) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(rect);
+  label->setFont(font);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
+                         const QFont& font) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  box->setGeometry(rect);
+  box->setFont(font);
+  return box;
+}
+
+LiteBtnCtrl* make_button(QWidget* parent, const QString& name, const QString& caption, const QRect& rect) {
+  auto* button =
+      LiteBtnCtrl::from_properties(name, {{u"caption"_s, caption}, {u"captionstyle"_s, u"1"_s}}, parent);
+  button->setGeometry(rect);
+  return button;
+}
+
+void make_white(QWidget* w) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  w->setPalette(pal);
+  w->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+item_search::item_search(QWidget* parent)
+    // A fixed dialog frame, kept above the other windows.
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
+  setObjectName(u"item_search"_s);
+  setWindowTitle(u"Search for Items"_s);
+  setFont(ms_sans_serif());
+  setFixedSize(kClientSize);
+  move(kPlace);
+  make_white(this);
+}
+
+void item_search::load() {
+  if (is_loaded()) return;
+  build_controls();
+  connect_controls();
+  if (!(windowFlags() & Qt::WindowStaysOnTopHint)) setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  refresh_file_list();
+  itms->AddCol(u"item_id"_s, 70, true);
+  itms->AddCol(u"name"_s, 235, true);
+}
+
+void item_search::open_window(KorvexLoot& main) {
+  main_ = &main;
+  load();
+  show();
+  raise();
+  activateWindow();
+}
+
+void item_search::unload() {
+  hide();
+  if (!form_) return;
+  // Deleted at once: a handler never runs on a closed window's controls.
+  delete form_;
+  form_ = nullptr;
+  itms = nullptr;
+  search_input = filter = list_name_field = perc = number_drops_per_lootdrop = lootdrop_new_perc = Text2 = nullptr;
+  CLX = simple_search = LiteBtnCtrl1 = remve_item = add_itm = export_lst = import_list = clear_grd = nullptr;
+  assign_to_lootdrop = LiteBtnCtrl3 = LiteBtnCtrl2 = go = delete_custom_loot = LiteBtnCtrl4 = nullptr;
+  append_chk = nullptr;
+  out = Label4 = Label1 = Label2 = Label5 = Label3 = Image1 = counter = nullptr;
+  Filex = nullptr;
+  Frame1 = nullptr;
+}
+
+void item_search::closeEvent(QCloseEvent* event) {
+  event->accept();
+  unload();
+}
+
+void item_search::build_controls() {
+  form_ = new QWidget(this);
+  form_->setObjectName(u"form"_s);
+  form_->setGeometry(rect());
+  QWidget* f = form_;
+  const QFont box_font = times_new_roman(14.25);
+  const QFont small_font = times_new_roman(11.25);
+
+  // Labels first, so every other control lies over them.
+  out = make_label(f, u"out"_s, QString(), twips_rect(5400, 4560, 5775, 375), times_new_roman(18));
+  Label4 = make_label(f, u"Label4"_s, u"Custom Lists:"_s, twips_rect(9000, 960, 2055, 375), small_font);
+  counter = make_label(f, u"counter"_s, u"Number of ITEMS:  0"_s, twips_rect(240, 9840, 4935, 495),
+                       times_new_roman(12));
+
+  itms = new IGrid(f);
+  itms->setObjectName(u"itms"_s);
+  itms->setGeometry(twips_rect(120, 240, 5175, 9495));
+  itms->setMultiSelect(true);
+  // Ids are typed into blank rows and looked up on commit, so cells take edits.
+  itms->setEditable(true);
+
+  search_input = make_text_box(f, u"search_input"_s, u"rusty"_s, twips_rect(5400, 240, 3135, 510), box_font);
+  CLX = make_button(f, u"CLX"_s, u"X"_s, twips_rect(8520, 240, 375, 495));
+  filter = make_text_box(f, u"filter"_s, u"aint=5"_s, twips_rect(5400, 960, 3135, 510), box_font);
+  simple_search = make_button(f, u"simple_search"_s, u"Basic Search"_s, twips_rect(5400, 1680, 1575, 375));
+  LiteBtnCtrl1 = make_button(f, u"LiteBtnCtrl1"_s, u"Adv Search"_s, twips_rect(6960, 1680, 1575, 375));
+  remve_item = make_button(f, u"remve_item"_s, u"Remove Item/s"_s, twips_rect(5400, 2160, 1575, 375));
+  add_itm = make_button(f, u"add_itm"_s, u"Add Blank Item"_s, twips_rect(6960, 2160, 1575, 375));
+  export_lst = make_button(f, u"export_lst"_s, u"Export List"_s, twips_rect(5400, 3120, 1575, 375));
+  list_name_field =
+      make_text_box(f, u"list_name_field"_s, u"basic_items"_s, twips_rect(7080, 3120, 1575, 375), font());
+  import_list = make_button(f, u"import_list"_s, u"Import List"_s, twips_rect(5400, 3600, 1575, 375));
+  append_chk = new QCheckBox(u"Append to list"_s, f);
+  append_chk->setObjectName(u"append_chk"_s);
+  append_chk->setGeometry(twips_rect(7200, 3600, 1335, 375));
+  make_white(append_chk);
+  clear_grd = make_button(f, u"clear_grd"_s, u"Clear List"_s, twips_rect(5400, 4080, 1575, 375));
+
+  Filex = new QListWidget(f);
+  Filex->setObjectName(u"Filex"_s);
+  Filex->setGeometry(twips_rect(8760, 1440, 2895, 3090));
+  Filex->setFont(small_font);
+
+  assign_to_lootdrop =
+      make_button(f, u"assign_to_lootdrop"_s, u"Assign ALL to LOOTDROP"_s, twips_rect(5400, 5160, 3255, 375));
+  LiteBtnCtrl3 = make_button(f, u"LiteBtnCtrl3"_s, u"Grab Items from Lootdrop"_s, twips_rect(8760, 5160, 2895, 375));
+  LiteBtnCtrl2 =
+      make_button(f, u"LiteBtnCtrl2"_s, u"Assign SELECTED to LOOTDROP"_s, twips_rect(5400, 5640, 3255, 375));
+
+  // The random loot settings: laid out, hidden, and not working yet.
+  Frame1 = new QGroupBox(u"RandomLoot"_s, f);
+  Frame1->setObjectName(u"Frame1"_s);
+  Frame1->setGeometry(twips_rect(5400, 6240, 6255, 3495));
+  make_white(Frame1);
+  Label1 = make_label(Frame1, u"Label1"_s, u"Global Chance of LOOT"_s, twips_rect(120, 360, 2535, 375), small_font);
+  QPalette red = Label1->palette();
+  red.setColor(QPalette::WindowText, kLabel1Colour);
+  Label1->setPalette(red);
+  perc = make_text_box(Frame1, u"perc"_s, u"25"_s, twips_rect(2760, 280, 735, 435), box_font);
+  Label2 = make_label(Frame1, u"Label2"_s, u"# ITEMS/Lootdrop"_s, twips_rect(120, 840, 2535, 375), small_font);
+  number_drops_per_lootdrop =
+      make_text_box(Frame1, u"number_drops_per_lootdrop"_s, u"5"_s, twips_rect(2760, 720, 735, 435), box_font);
+  Label5 = make_label(Frame1, u"Label5"_s, u"Lootdrop %"_s, twips_rect(3600, 840, 1215, 375), small_font);
+  lootdrop_new_perc =
+      make_text_box(Frame1, u"lootdrop_new_perc"_s, u"50"_s, twips_rect(4800, 720, 735, 435), box_font);
+  Label3 = make_label(Frame1, u"Label3"_s, u"% Each ITEM Drops"_s, twips_rect(120, 1320, 2535, 375), small_font);
+  Text2 = make_text_box(Frame1, u"Text2"_s, u"10"_s, twips_rect(2760, 1200, 735, 435), box_font);
+  go = make_button(Frame1, u"go"_s, u"GO"_s, twips_rect(120, 1800, 2535, 375));
+  delete_custom_loot =
+      make_button(Frame1, u"delete_custom_loot"_s, u"DELETE CUSTOM LOOT"_s, twips_rect(120, 2880, 2535, 375));
+  Image1 = new QLabel(Frame1);
+  Image1->setObjectName(u"Image1"_s);
+  Image1->setGeometry(twips_rect(3360, 1320, 2640, 2175));
+  Image1->setPixmap(korvexloot_picture());
+  Image1->setScaledContents(true);
+  Frame1->hide();
+  LiteBtnCtrl4 = make_button(f, u"LiteBtnCtrl4"_s, u"Random Loot"_s, twips_rect(6720, 9840, 2895, 375));
+  for (QWidget* w : {go, delete_custom_loot, LiteBtnCtrl4}) w->setEnabled(false);
+
+  form_->show();
+}
+
+void item_search::connect_controls() {
+  connect(simple_search, &LiteBtnCtrl::Click, this, &item_search::simple_search_Click);
+  connect(LiteBtnCtrl1, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl1_Click);
+  connect(add_itm, &LiteBtnCtrl::Click, this, &item_search::add_itm_Click);
+  connect(clear_grd, &LiteBtnCtrl::Click, this, &item_search::clear_grd_Click);
+  connect(CLX, &LiteBtnCtrl::Click, this, &item_search::CLX_Click);
+  connect(remve_item, &LiteBtnCtrl::Click, this, &item_search::remve_item_Click);
+  connect(itms, &IGrid::AfterCommitEdit, this, &item_search::itms_AfterCommitEdit);
+  connect(itms, &IGrid::CurRowChange, this, &item_search::itms_CurRowChange);
+  connect(itms, &IGrid::MouseDown, this, &item_search::itms_MouseDown);
+  connect(export_lst, &LiteBtnCtrl::Click, this, &item_search::export_lst_Click);
+  connect(import_list, &LiteBtnCtrl::Click, this, &item_search::import_list_Click);
+  connect(Filex, &QListWidget::itemClicked, this, &item_search::Filex_Click);
+  connect(Filex, &QListWidget::currentRowChanged, this, &item_search::Filex_Click);
+  connect(assign_to_lootdrop, &LiteBtnCtrl::Click, this, &item_search::assign_to_lootdrop_Click);
+  connect(LiteBtnCtrl2, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl2_Click);
+  connect(LiteBtnCtrl3, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl3_Click);
+}
+
+void item_search::update_counter() {
+  counter->setText(u"Number of ITEMS:  "_s + textnum::number_text(itms->RowCount()));
+}
+
+void item_search::search(bool advanced) {
+  int base = itms->RowCount();
+  if (append_chk->checkState() == Qt::Unchecked) {
+    itms->Clear();
+    base = 0;
+  }
+  std::optional<Hourglass> hourglass;
+  if (advanced) hourglass.emplace();
+  try {
+    sql_text = advanced ? item_search_sql::advanced_search(search_input->text(), filter->text())
+                        : item_search_sql::simple_search(search_input->text());
+    open_db(db_rs, db_conn);
+    db_rs.open(sql_text, db_conn);
+    const int n = db_rs.record_count();
+    if (n == 0) {
+      db_rs.close();
+      hourglass.reset();
+      if (advanced) operator_io().message(u"There were NO results returned!"_s);
+      return;
+    }
+    itms->setRowCount(itms->RowCount() + n);
+    if (!hourglass) hourglass.emplace();
+    Progress progress(*out, *this, n);
+    for (int i = 1; i <= n; ++i) {
+      progress.show(i);
+      const db::Field name = db_rs.field(1);
+      itms->setCellValue(base + 1, 1, field_value(db_rs.field(0)));
+      itms->setCellValue(base + 1, 2, name.is_null() ? QVariant() : QVariant(QString(name.text()).replace(u',', u'_')));
+      db_rs.move_next();
+      ++base;
+    }
+    update_counter();
+    db_rs.close();
+    hourglass.reset();
+    out->setText(QString());
+  } catch (const db::Error& e) {
+    db_rs.close();
+    hourglass.reset();
+    if (advanced) {
+      operator_io().message(u"There was an error in the query"_s);
+    } else {
+      report_db_error(u"Searching the items"_s, e);
+    }
+  }
+}
+
+void item_search::simple_search_Click() { search(false); }
+
+void item_search::LiteBtnCtrl1_Click() { search(true); }
+
+void item_search::add_itm_Click() {
+  itms->setRowCount(itms->RowCount() + 1);
+  update_counter();
+}
+
+void item_search::clear_grd_Click() {
+  itms->Clear();
+  update_counter();
+}
+
+void item_search::CLX_Click() { search_input->setText(QString()); }
+
+void item_search::remve_item_Click() {
+  if (list_cursor == 0) return;
+  for (int i = itms->RowCount(); i >= 1; --i) {
+    if (itms->CellSelected(i, 1)) itms->RemoveRow(i);
+  }
+  update_counter();
+  list_cursor = 0;
+}
+
+void item_search::itms_AfterCommitEdit(int lRow, int lCol) {
+  if (lRow == 0 || lCol != 1) return;
+  // Only a number can name an item; anything else is not looked up.
+  const std::optional<double> id = grid_cells::number(itms->CellValue(lRow, 1));
+  if (!id) {
+    itms->setCellValue(lRow, 2, u"???"_s);
+    return;
+  }
+  try {
+    sql_text = item_search_sql::name_of_item(*id);
+    open_db(db_rs, db_conn);
+    db_rs.open(sql_text, db_conn);
+    if (db_rs.record_count() != 0) {
+      const db::Field name = db_rs.field(0);
+      itms->setCellValue(lRow, 2, name.is_null() ? QVariant() : QVariant(name.text()));
+      db_rs.close();
+    } else {
+      db_rs.close();
+      itms->setCellValue(lRow, 2, u"???"_s);
+    }
+  } catch (const db::Error& e) {
+    db_rs.close();
+    report_db_error(u"Looking up item "_s + textnum::number_text(*id), e);
+  }
+}
+
+void item_search::show_row(int row) {
+  const std::optional<std::int32_t> id = grid_cells::whole(itms->CellValue(row, 1));
+  if (!id) return;  // text that is no item id: nothing to show
+  cur_item_id = *id;
+  if (cur_item_id == 0) return;
+  std::int16_t type_of_item = 0;
+  item_stats_window().show_stats(cur_item_id, type_of_item);
+}
+
+void item_search::itms_CurRowChange() {
+  const int row = itms->CurRow();
+  if (row >= 1) show_row(row);
+}
+
+void item_search::itms_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
+                                 int lCol) {
+  Q_UNUSED(Button);
+  Q_UNUSED(Shift);
+  Q_UNUSED(X);
+  Q_UNUSED(Y);
+  Q_UNUSED(lCol);
+  list_cursor = lRow;
+  if (lRow != 0) show_row(lRow);
+}
+
+item_search& item_search_window() {
+  // Never deleted: the one window object lives until the program ends.
+  static item_search* window = new item_search;
+  return *window;
+}

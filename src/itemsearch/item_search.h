@@ -1,0 +1,136 @@
+#pragma once
+// The item search window "Search for Items": a working list of items (`itms`)
+// filled by name searches of the catalogue, typed ids, list files and the
+// main window's lootdrop grid, and handed back to that grid.
+//
+// One window object serves the whole program (item_search_window()). Its
+// controls exist while it is loaded: loading makes them anew with their first
+// texts and an empty list, closing destroys them. What belongs to the window
+// itself (list_cursor) stays with the object across a close.
+//
+// List files live in the folder "Lists" of the current folder (see
+// item_list_files.h); the file list shows that same folder.
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+class IGrid;
+class KorvexLoot;
+class LiteBtnCtrl;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+// The statement texts of the item search, one place per statement.
+namespace item_search_sql {
+// Items whose name holds `text` anywhere ("%" and "_" in it stay LIKE's
+// pattern characters; quotes and backslashes are escaped).
+QString simple_search(const QString& text);
+// The simple search and the operator's own condition, appended as typed.
+QString advanced_search(const QString& text, const QString& condition);
+QString name_of_item(double item_id);
+}  // namespace item_search_sql
+
+class item_search : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit item_search(QWidget* parent = nullptr);
+
+  bool is_loaded() const { return form_ != nullptr; }
+  // Form_Load when the window is not loaded: the controls with their first
+  // texts, the list's columns, the file list. Does not show the window.
+  void load();
+  // What the main window's "Item Search" does: load when needed, show, bring
+  // to the front. Transfers work on `main`'s lootdrop grid.
+  void open_window(KorvexLoot& main);
+  // Closes the window: the controls and the list go, list_cursor stays.
+  void unload();
+
+  // Searches and the list (each a handler of the control it names).
+  void simple_search_Click();
+  void LiteBtnCtrl1_Click();  // "Adv Search"
+  void add_itm_Click();
+  void clear_grd_Click();
+  void CLX_Click();
+  void remve_item_Click();
+  void itms_AfterCommitEdit(int lRow, int lCol);
+  void itms_CurRowChange();
+  void itms_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow, int lCol);
+
+  // List files.
+  void export_lst_Click();
+  void import_list_Click();
+  void Filex_Click();
+
+  // Transfers with the main window's lootdrop grid.
+  void assign_to_lootdrop_Click();  // "Assign ALL to LOOTDROP"
+  void LiteBtnCtrl2_Click();        // "Assign SELECTED to LOOTDROP"
+  void LiteBtnCtrl3_Click();        // "Grab Items from Lootdrop"
+
+  // Re-reads the list folder into Filex.
+  void refresh_file_list();
+
+  // A position in the list: the row of the last press in it (0 = none).
+  std::int32_t list_cursor = 0;
+
+  // Controls while loaded (nullptr otherwise), named as the window names them.
+  IGrid* itms = nullptr;
+  QLineEdit* search_input = nullptr;
+  LiteBtnCtrl* CLX = nullptr;
+  QLineEdit* filter = nullptr;
+  LiteBtnCtrl* simple_search = nullptr;
+  LiteBtnCtrl* LiteBtnCtrl1 = nullptr;
+  LiteBtnCtrl* remve_item = nullptr;
+  LiteBtnCtrl* add_itm = nullptr;
+  LiteBtnCtrl* export_lst = nullptr;
+  QLineEdit* list_name_field = nullptr;
+  LiteBtnCtrl* import_list = nullptr;
+  QCheckBox* append_chk = nullptr;
+  LiteBtnCtrl* clear_grd = nullptr;
+  QLabel* out = nullptr;
+  QLabel* Label4 = nullptr;
+  QListWidget* Filex = nullptr;
+  LiteBtnCtrl* assign_to_lootdrop = nullptr;
+  LiteBtnCtrl* LiteBtnCtrl3 = nullptr;
+  LiteBtnCtrl* LiteBtnCtrl2 = nullptr;
+  QGroupBox* Frame1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* perc = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* number_drops_per_lootdrop = nullptr;
+  QLabel* Label5 = nullptr;
+  QLineEdit* lootdrop_new_perc = nullptr;
+  QLabel* Label3 = nullptr;
+  QLineEdit* Text2 = nullptr;
+  LiteBtnCtrl* go = nullptr;
+  LiteBtnCtrl* delete_custom_loot = nullptr;
+  QLabel* Image1 = nullptr;
+  LiteBtnCtrl* LiteBtnCtrl4 = nullptr;  // "Random Loot"
+  QLabel* counter = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void build_controls();
+  void connect_controls();
+  void search(bool advanced);
+  void update_counter();
+  // The item card for the list row `row`.
+  void show_row(int row);
+  // Lootdrop grid row `drop_row` made from list row `list_row`.
+  void fill_lootdrop_row(IGrid& lootdropE, int drop_row, int list_row) const;
+  IGrid* lootdrop_grid() const;
+
+  QWidget* form_ = nullptr;  // every control; exists while loaded
+  QPointer<KorvexLoot> main_;
+};
+
+// The program's one item search window object, created on first use.
+item_search& item_search_window();
