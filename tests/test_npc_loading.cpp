@@ -3,9 +3,7 @@
 #include "editor/korvexloot.h"
 #include "editor/npc_loading.h"
 #include "editor/zone_search.h"
-#include "itemcard/item_stats.h"
-#include "startup/shared.h"
-#include "support/testdb.h"
+#include "test_loot_grids_support.h"
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
@@ -18,7 +16,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-using testing_support::DbTest;
 
 namespace {
 
@@ -29,21 +26,16 @@ const QString kZoneQuery =
     "AND (spawnentry.spawngroupID=spawngroup.id) AND (spawn2.spawngroupID = spawnentry.spawngroupID) "
     "AND (spawn2.zone="_s;
 
-class NpcGrid : public DbTest {
+class NpcGrid : public loot_grids_testing::LootGrids {
  protected:
   void SetUp() override {
-    DbTest::SetUp();
-    scratch->exec(u"INSERT INTO variables (varname,value,information) VALUES ('LootdropID','500','')"_s);
-    w = std::make_unique<KorvexLoot>();
-    w->Form_Load();
+    LootGrids::SetUp();
     npcs = w->npc_loading.get();
     npcs->progress_observer = [this](const QString& text) { progress << text; };
-    w->show();
   }
   void TearDown() override {
     if (Zone_Search* z = Zone_Search::loaded()) z->close();
-    w.reset();
-    DbTest::TearDown();
+    LootGrids::TearDown();
   }
 
   // Three NPCs in "qeynos" (NPC 5 in two of its spawn groups), one elsewhere;
@@ -63,15 +55,6 @@ class NpcGrid : public DbTest {
       INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,npc_min_level,npc_max_level)
         VALUES (7,1001,1,0,25,1,127),(7,1002,1,0,10,1,127);
     )"_s);
-  }
-  QStringList shown(const IGrid* grid) {
-    QStringList rows;
-    for (int r = 1; r <= grid->RowCount(); ++r) {
-      QStringList cells;
-      for (int c = 1; c <= grid->ColCount(); ++c) cells << grid->CellValue(r, c).toString();
-      rows << cells.join(u'|');
-    }
-    return rows;
   }
   // Something on screen and current, as after a press on an earlier NPC.
   void something_current() {
@@ -100,7 +83,6 @@ class NpcGrid : public DbTest {
     return scratch->scalar(u"SELECT loottable_id FROM npc_types WHERE id="_s + QString::number(npc));
   }
 
-  std::unique_ptr<KorvexLoot> w;
   NpcLoading* npcs = nullptr;
   QStringList progress;
 };
@@ -233,7 +215,7 @@ TEST_F(NpcGrid, PressShowsTheLootTableItsFirstLootdropAndFirstItem) {
   EXPECT_EQ(cur_lootdrop_id, 7);
   EXPECT_EQ(w->lootdropE->RowCount(), 2);
   EXPECT_EQ(cur_item_id, 1001);
-  EXPECT_EQ(item_stats_window().ITSname->text().contains(u"Bat Wing"_s), true);
+  EXPECT_TRUE(card_name().contains(u"Bat Wing"_s));
   EXPECT_EQ(sel_loottable_row, 0);
   EXPECT_TRUE(io.messages.empty());
 

@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -53,8 +54,6 @@ QString set_loottable(std::int32_t loottable_id, const QString& npc_id) {
 }  // namespace npc_sql
 
 namespace {
-
-const QString kLoadingFailed = u"Loading the NPCs"_s;
 
 // The progress text of the loaders. The loop never returns to the event
 // loop, so the label is repainted from here, about 30 times a second; the
@@ -138,6 +137,14 @@ std::optional<double> NpcLoading::level_bound(const QString& text) {
   return std::nullopt;
 }
 
+std::optional<std::pair<double, double>> NpcLoading::level_range() {
+  const auto low = level_bound(w_.min_lvl->text());
+  if (!low) return std::nullopt;
+  const auto high = level_bound(w_.max_lvl->text());
+  if (!high) return std::nullopt;
+  return std::pair{*low, *high};
+}
+
 void NpcLoading::write_counter() {
   w_.counter->setText(u"Number of NPC's:  "_s + textnum::number_text(w_.allgrids->RowCount()));
 }
@@ -151,75 +158,64 @@ void NpcLoading::clear_lower_grids() {
   sel_lootdrop_row = 0;
 }
 
-void NpcLoading::fill_npc_grid(int first_shown, int loottable_field, int zone_field) {
-  db_rs.open(sql_text, db_conn);
-  const int count = db_rs.record_count();
-  rec_count = count;
-  IGrid& grid = *w_.allgrids;
-  grid.setRowCount(count);
-  Progress progress(*w_.out, count, progress_observer);
-  const QVariant nothing(u"nothing"_s);
-  int row = 0;
-  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
-    progress.show(row + first_shown);
-    ++row;
-    grid.setCellValue(row, 1, db_rs.number(0));
-    grid.setCellValue(row, 2, text_value(db_rs.field(1)));
-    grid.setCellValue(row, 3, db_rs.number(2));
-    grid.setCellValue(row, 4, zone_field < 0 ? nothing : text_value(db_rs.field(zone_field)));
-    grid.setCellValue(row, 5, db_rs.number(loottable_field));
+void NpcLoading::load(Loader loader, const std::function<std::optional<QString>()>& statement) {
+  w_.allgrids->Clear();
+  try {
+    read_db_ini();
+    open_db(db_rs, db_conn);
+    const auto sql = statement();
+    if (!sql) return;
+    sql_text = *sql;
+    db_rs.open(sql_text, db_conn);
+    const int count = db_rs.record_count();
+    rec_count = count;
+    IGrid& grid = *w_.allgrids;
+    grid.setRowCount(count);
+    std::optional<WaitPointer> hourglass;
+    if (loader == Loader::level) hourglass.emplace(w_);
+    // The zone loader counts the rows already written, the level loader the
+    // row being written; their fields differ from the fourth on.
+    const bool by_zone = loader == Loader::zone;
+    const int first_shown = by_zone ? 0 : 1;
+    const int loottable_field = by_zone ? 4 : 3;
+    Progress progress(*w_.out, count, progress_observer);
+    const QVariant nothing(u"nothing"_s);
+    int row = 0;
+    for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
+      progress.show(row + first_shown);
+      ++row;
+      grid.setCellValue(row, 1, db_rs.number(0));
+      grid.setCellValue(row, 2, text_value(db_rs.field(1)));
+      grid.setCellValue(row, 3, db_rs.number(2));
+      grid.setCellValue(row, 4, by_zone ? text_value(db_rs.field(3)) : nothing);
+      grid.setCellValue(row, 5, db_rs.number(loottable_field));
+    }
+    db_rs.close();
+  } catch (const db::Error& e) {
+    w_.out->clear();
+    report_db_error(u"Loading the NPCs"_s, e);
+    return;
   }
-  db_rs.close();
+  clear_lower_grids();
+  write_counter();
+  w_.out->clear();
 }
 
 void NpcLoading::Search_Grids_Click() {
-  w_.allgrids->Clear();
-  try {
-    read_db_ini();
-    open_db(db_rs, db_conn);
-    const bool use_range = w_.range_use->isChecked();
-    double min_level = 0;
-    double max_level = 0;
-    if (use_range) {
-      const auto low = level_bound(w_.min_lvl->text());
-      if (!low) return;
-      const auto high = level_bound(w_.max_lvl->text());
-      if (!high) return;
-      min_level = *low;
-      max_level = *high;
-    }
-    sql_text = npc_sql::zone_query(w_.zonename->text(), use_range, min_level, max_level);
-    fill_npc_grid(0, 4, 3);
-  } catch (const db::Error& e) {
-    w_.out->clear();
-    report_db_error(kLoadingFailed, e);
-    return;
-  }
-  clear_lower_grids();
-  write_counter();
-  w_.out->clear();
+  load(Loader::zone, [this]() -> std::optional<QString> {
+    if (!w_.range_use->isChecked()) return npc_sql::zone_query(w_.zonename->text(), false, 0, 0);
+    const auto range = level_range();
+    if (!range) return std::nullopt;
+    return npc_sql::zone_query(w_.zonename->text(), true, range->first, range->second);
+  });
 }
 
 void NpcLoading::LiteBtnCtrl1_Click() {
-  w_.allgrids->Clear();
-  try {
-    read_db_ini();
-    open_db(db_rs, db_conn);
-    const auto low = level_bound(w_.min_lvl->text());
-    if (!low) return;
-    const auto high = level_bound(w_.max_lvl->text());
-    if (!high) return;
-    sql_text = npc_sql::level_query(*low, *high);
-    WaitPointer hourglass(w_);
-    fill_npc_grid(1, 3, -1);
-  } catch (const db::Error& e) {
-    w_.out->clear();
-    report_db_error(kLoadingFailed, e);
-    return;
-  }
-  clear_lower_grids();
-  write_counter();
-  w_.out->clear();
+  load(Loader::level, [this]() -> std::optional<QString> {
+    const auto range = level_range();
+    if (!range) return std::nullopt;
+    return npc_sql::level_query(range->first, range->second);
+  });
 }
 
 void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int, int lRow, int) {

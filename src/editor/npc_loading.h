@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class KorvexLoot;
 class LootdropGrid;
@@ -52,13 +53,16 @@ class NpcLoading : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  enum class Loader { zone, level };
   // A level bound typed by the operator as it enters a statement; nothing
   // (reported) when it is too large to write.
   std::optional<double> level_bound(const QString& text);
-  // Fills allgrids from the query already in sql_text. `first_shown` is the
-  // number the progress text shows for the first row (0 or 1); `zone_field`
-  // is the field with the zone, or -1 for the text "nothing".
-  void fill_npc_grid(int first_shown, int loottable_field, int zone_field);
+  // Both bounds, or nothing (reported).
+  std::optional<std::pair<double, double>> level_range();
+  // Empties allgrids and fills it from the statement `statement` gives
+  // (nothing: stop), then leaves nothing current. A database failure is
+  // reported and leaves the grid as far as it got.
+  void load(Loader loader, const std::function<std::optional<QString>()>& statement);
   // Both lower grids empty and nothing current, as after any load.
   void clear_lower_grids();
   void write_counter();
