@@ -3,9 +3,11 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/lootdrop_grid.h"
+#include "editor/lootdrop_reorg.h"
 #include "editor/loottable_grid.h"
 #include "editor/npc_loading.h"
 #include "editor/own_lootdrop.h"
+#include "editor/repair_commands.h"
 #include "itemcard/item_stats.h"
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
@@ -162,6 +164,7 @@ KorvexLoot::KorvexLoot(QWidget* parent) : QMainWindow(parent) {
   lootdrop_grid = std::make_unique<LootdropGrid>(*this);
   loottable_grid = std::make_unique<LoottableGrid>(*this, *lootdrop_grid);
   npc_loading = std::make_unique<NpcLoading>(*this, *loottable_grid, *lootdrop_grid);
+  repair_commands = std::make_unique<RepairCommands>(*this);
 }
 
 KorvexLoot::~KorvexLoot() = default;
@@ -242,8 +245,6 @@ void KorvexLoot::build_menus() {
   percX_fix = entry(specialx, u"percX_fix"_s, u"Fix lootdrops with chances >100 (range 0-100)"_s, nullptr);
   Reorganize_Lootdrop_table = entry(specialx, u"Reorganize_Lootdrop_table"_s, u"Reorganize Lootdrop tables"_s,
                                     &KorvexLoot::Reorganize_Lootdrop_table_Click);
-  // The renumbering window is not part of this program yet.
-  Reorganize_Lootdrop_table->setEnabled(false);
 
   music_offx = bar_entry(u"music_offx"_s, u"Music Off"_s, &KorvexLoot::music_offx_Click);
   // No music plays while this window is open.
@@ -282,8 +283,9 @@ void KorvexLoot::find_item_Click() { item_search_window().open_window(*this); }
 void KorvexLoot::itm_stats_show_Click() { item_stats_window().open_window(); }
 
 void KorvexLoot::Reorganize_Lootdrop_table_Click() {
-  // Opens the renumbering window once it is part of the program; the entry
-  // stays unavailable until then.
+  lootdrop_reorg& window = lootdrop_reorg::load(*this);
+  window.show();
+  window.raise();
 }
 
 void KorvexLoot::exp_header_Click() {

@@ -16,6 +16,7 @@ class LootdropGrid;
 class LoottableGrid;
 class LiteBtnCtrl;
 class NpcLoading;
+class RepairCommands;
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -84,6 +85,8 @@ class KorvexLoot : public QMainWindow {
   std::unique_ptr<LootdropGrid> lootdrop_grid;
   std::unique_ptr<LoottableGrid> loottable_grid;
   std::unique_ptr<NpcLoading> npc_loading;
+  // The "Special" menu's repairs over the whole database.
+  std::unique_ptr<RepairCommands> repair_commands;
 
   // Menu bar: "Special" and "Youtube Video Help" are lists; "Music Off",
   // "Show Item Stats" and "Quit" are entries of the bar itself.

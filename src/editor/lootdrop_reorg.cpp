@@ -1,0 +1,265 @@
+#include "editor/lootdrop_reorg.h"
+
+#include "controls/igrid.h"
+#include "controls/repaint.h"
+#include "editor/korvexloot.h"
+#include "editor/repair_commands.h"
+#include "platform/odbc.h"
+#include "platform/textnum.h"
+#include "startup/form_layout.h"
+#include "startup/operator_io.h"
+#include "startup/shared.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Moves = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+const QString kNothingMoved = u"Nothing was moved."_s;
+// Pairs per INSERT into the list of moves.
+constexpr std::size_t kBatch = 1000;
+// Stray ids named in the message at most.
+constexpr int kStraysShown = 10;
+
+QString n(std::int64_t value) { return textnum::sql_number(static_cast<double>(value)); }
+
+QString id_column(const QString& table) { return table == u"lootdrop"_s ? u"id"_s : u"lootdrop_id"_s; }
+
+const std::array<QString, 3> kTables = {u"lootdrop"_s, u"lootdrop_entries"_s, u"loottable_entries"_s};
+
+QPointer<lootdrop_reorg>& instance() {
+  static QPointer<lootdrop_reorg> window;
+  return window;
+}
+
+void run(const QString& statement) {
+  sql_text = statement;
+  db_conn.execute(sql_text);
+}
+
+}  // namespace
+
+namespace reorg_sql {
+
+QString list_query() { return u"SELECT distinct(id) from lootdrop"_s; }
+
+QString drop_moves() { return u"DROP TEMPORARY TABLE IF EXISTS lootdrop_moves"_s; }
+
+QString create_moves() {
+  return u"CREATE TEMPORARY TABLE lootdrop_moves (source INT UNSIGNED NOT NULL PRIMARY KEY, "
+         "dest INT UNSIGNED NOT NULL)"_s;
+}
+
+QString insert_moves(const Moves& moves, std::size_t from, std::size_t count) {
+  QString sql = u"INSERT INTO lootdrop_moves (source,dest) VALUES "_s;
+  const std::size_t end = std::min(moves.size(), from + count);
+  for (std::size_t i = from; i < end; ++i) {
+    if (i != from) sql += u',';
+    sql += u'(' + n(moves[i].first) + u',' + n(moves[i].second) + u')';
+  }
+  return sql;
+}
+
+QString stray_ids_query(std::int64_t last_dest, int limit) {
+  const QString stray = u" WHERE lootdrop_id BETWEEN 1 AND "_s + n(last_dest) +
+                        u" AND lootdrop_id NOT IN (SELECT id FROM lootdrop)"_s;
+  return u"SELECT lootdrop_id FROM lootdrop_entries"_s + stray + u" UNION SELECT lootdrop_id FROM loottable_entries"_s +
+         stray + u" ORDER BY lootdrop_id LIMIT "_s + n(limit);
+}
+
+QString top_id_query() {
+  return u"SELECT GREATEST(IFNULL((SELECT MAX(id) FROM lootdrop),0),"
+         "IFNULL((SELECT MAX(lootdrop_id) FROM lootdrop_entries),0),"
+         "IFNULL((SELECT MAX(lootdrop_id) FROM loottable_entries),0))"_s;
+}
+
+QString park(const QString& table, std::int64_t offset) {
+  const QString column = table + u'.' + id_column(table);
+  return u"UPDATE "_s + table + u" JOIN lootdrop_moves ON "_s + column + u"=lootdrop_moves.source SET "_s + column +
+         u"=lootdrop_moves.dest+"_s + n(offset);
+}
+
+QString unpark(const QString& table, std::int64_t offset) {
+  const QString column = id_column(table);
+  return u"UPDATE "_s + table + u" SET "_s + column + u'=' + column + u'-' + n(offset) + u" WHERE "_s + column +
+         u'>' + n(offset);
+}
+
+QString move_own_lootdrop(std::int64_t dest) {
+  return u"UPDATE variables SET value='"_s + n(dest) + u"' WHERE varname=\"LootdropID\""_s;
+}
+
+}  // namespace reorg_sql
+
+lootdrop_reorg::lootdrop_reorg(KorvexLoot& main) : QWidget(&main, Qt::Window), main_(main) {
+  setObjectName(u"lootdrop_reorg"_s);
+  setWindowTitle(u"Form1"_s);
+  setFont(ms_sans_serif());
+  resize(twips_to_px(12585), twips_to_px(8565));
+
+  itms = new IGrid(this);
+  itms->setObjectName(u"itms"_s);
+  itms->setGeometry(twips_rect(0, 0, 5175, 8175));
+  itms->setEditable(false);
+  itms->setMultiSelect(true);
+
+  Command1 = new QPushButton(u"GO"_s, this);
+  Command1->setObjectName(u"Command1"_s);
+  Command1->setGeometry(twips_rect(6240, 720, 1815, 375));
+
+  out = new QLabel(u"Hit go to start process"_s, this);
+  out->setObjectName(u"out"_s);
+  out->setGeometry(twips_rect(5400, 1320, 7095, 855));
+  out->setFont(times_new_roman(21.75));
+  out->setTextFormat(Qt::PlainText);
+  out->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  connect(Command1, &QPushButton::clicked, this, &lootdrop_reorg::Command1_Click);
+}
+
+lootdrop_reorg& lootdrop_reorg::load(KorvexLoot& main) {
+  QPointer<lootdrop_reorg>& window = instance();
+  if (!window) window = new lootdrop_reorg(main);
+  return *window;
+}
+
+lootdrop_reorg* lootdrop_reorg::loaded() { return instance().data(); }
+
+void lootdrop_reorg::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (instance() == this) instance() = nullptr;
+  deleteLater();
+}
+
+void lootdrop_reorg::show_progress(const QString& text, bool paint) {
+  if (progress_observer) progress_observer(text);
+  if (!paint) return;
+  out->setText(text);
+  repaint_throttled(out);
+}
+
+void lootdrop_reorg::Command1_Click() {
+  std::vector<std::int64_t> ids;
+  if (!list_lootdrops(ids)) {
+    show_progress(kNothingMoved, true);
+    repaint_now(out);
+    return;
+  }
+  // Once an id differs from its position, every later one does too.
+  std::size_t first = 0;
+  while (first < ids.size() && ids[first] == static_cast<std::int64_t>(first) + 1) ++first;
+  if (first < ids.size()) {
+    if (!move_lootdrops(ids, first)) {
+      show_progress(kNothingMoved, true);
+      repaint_now(out);
+      return;
+    }
+    // What the main window shows names lootdrops by their old ids; a save
+    // there would write into the lootdrop that holds such an id now.
+    empty_loot_grids(main_);
+  }
+  for (int row = 1; row <= itms->RowCount(); ++row) itms->setCellValue(row, 1, itms->CellValue(row, 2));
+  show_progress(u"COMPLETED!"_s, true);
+  repaint();
+}
+
+bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
+  try {
+    open_db(db_rs, db_conn);
+    sql_text = reorg_sql::list_query();
+    db_rs.open(sql_text, db_conn);
+    rec_count = db_rs.record_count();
+    if (itms->ColCount() == 0) {
+      itms->AddCol(u"id"_s, 100, true);
+      itms->AddCol(u"index"_s, 100, true);
+    }
+    itms->setRowCount(rec_count);
+    show_progress(u"Loading..pls wait.."_s, true);
+    repaint_now(out);
+    ids.reserve(static_cast<std::size_t>(rec_count));
+    for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) ids.push_back(static_cast<std::int64_t>(db_rs.number(0)));
+    db_rs.close();
+  } catch (const db::Error& e) {
+    db_rs.close();
+    report_db_error(u"Listing the lootdrops"_s, e);
+    return false;
+  }
+  // The query names no order; only in ascending order does every lootdrop
+  // keep or lower its id.
+  std::sort(ids.begin(), ids.end());
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    itms->setCellValue(row, 1, static_cast<qlonglong>(ids[i]));
+    itms->setCellValue(row, 2, row);
+  }
+  repaint();
+  return true;
+}
+
+bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
+  sql_text = reorg_sql::stray_ids_query(last_dest, kStraysShown + 1);
+  db_rs.open(sql_text, db_conn);
+  QStringList strays;
+  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) strays << db_rs.field(0).text();
+  db_rs.close();
+  if (strays.isEmpty()) return true;
+  if (strays.size() > kStraysShown) strays.last() = u"..."_s;
+  operator_io().message(
+      u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s + strays.join(u", "_s) +
+      u". Renumbering would join them to the lootdrops that take these ids. Remove them first with "
+      "\"Delete Unused LOOTDROP\". Nothing was moved."_s);
+  return false;
+}
+
+bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids, std::size_t first) {
+  Moves moves;
+  moves.reserve(ids.size() - first);
+  for (std::size_t i = first; i < ids.size(); ++i) moves.emplace_back(ids[i], static_cast<std::int64_t>(i) + 1);
+  std::int64_t own_dest = 0;
+  try {
+    if (!no_stray_entries(static_cast<std::int64_t>(ids.size()))) return false;
+    // One statement per move and table would scan loottable_entries, which
+    // has no key on lootdrop_id, once per lootdrop: the list of moves goes
+    // to the server, and each table moves in two statements.
+    db_conn.begin_transaction();
+    run(reorg_sql::drop_moves());
+    run(reorg_sql::create_moves());
+    for (std::size_t from = 0; from < moves.size(); from += kBatch) {
+      const std::size_t end = std::min(moves.size(), from + kBatch);
+      for (std::size_t i = from; i < end; ++i) {
+        const bool paint = i % 256 == 0;
+        if (paint || progress_observer)
+          show_progress(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second), paint);
+        if (own_lootdrop_id != 0 && moves[i].first == own_lootdrop_id) own_dest = moves[i].second;
+      }
+      run(reorg_sql::insert_moves(moves, from, kBatch));
+    }
+    sql_text = reorg_sql::top_id_query();
+    db_rs.open(sql_text, db_conn);
+    const auto offset = static_cast<std::int64_t>(db_rs.number(0)) + 1;
+    db_rs.close();
+    for (const QString& table : kTables) run(reorg_sql::park(table, offset));
+    for (const QString& table : kTables) run(reorg_sql::unpark(table, offset));
+    // The program's own lootdrop keeps being its own under the new id.
+    if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
+    run(reorg_sql::drop_moves());
+    db_conn.commit();
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    db_rs.close();
+    if (e.connection_lost()) db_conn.close();
+    report_db_error(u"Renumbering the lootdrops (nothing was moved)"_s, e);
+    return false;
+  }
+  if (own_dest != 0) own_lootdrop_id = static_cast<std::int32_t>(own_dest);
+  return true;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The lootdrop renumbering window: "GO" lists every lootdrop id in ascending
+// order and gives the lootdrops the ids 1, 2, 3 and so on, carrying the
+// lootdrop_entries and loottable_entries rows that name each one along.
+//
+// All moves run in one transaction, so a refused statement leaves every
+// lootdrop where it was. Entries that name an id no lootdrop has would be
+// joined to the lootdrop that takes that id; a run that would do so moves
+// nothing and says which ids they are.
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+class IGrid;
+class KorvexLoot;
+class QLabel;
+class QPushButton;
+
+// The statement texts of the renumbering, one place per statement.
+namespace reorg_sql {
+QString list_query();
+QString drop_moves();
+QString create_moves();
+// One INSERT for a batch of (source, dest) pairs.
+QString insert_moves(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves, std::size_t from,
+                     std::size_t count);
+// Ids from 1 to `last_dest` that entries name but no lootdrop has; at most
+// `limit` of them, ascending.
+QString stray_ids_query(std::int64_t last_dest, int limit);
+// The largest lootdrop id any of the three tables names.
+QString top_id_query();
+// Every moved row of `table` (lootdrop, lootdrop_entries, loottable_entries)
+// first to its new id plus `offset`, above every id in use, then down to its
+// new id: no move ever meets an id still in use, whatever order the rows
+// are visited in.
+QString park(const QString& table, std::int64_t offset);
+QString unpark(const QString& table, std::int64_t offset);
+// The variables row that names the program's own lootdrop.
+QString move_own_lootdrop(std::int64_t dest);
+}  // namespace reorg_sql
+
+class lootdrop_reorg : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The window, made when it is not loaded yet. After a run that moved
+  // lootdrops it empties `main`'s loot table and lootdrop grids.
+  static lootdrop_reorg& load(KorvexLoot& main);
+  // The loaded window, or nullptr.
+  static lootdrop_reorg* loaded();
+
+  // "GO"
+  void Command1_Click();
+
+  IGrid* itms = nullptr;
+  QPushButton* Command1 = nullptr;
+  QLabel* out = nullptr;
+
+  // Sees every progress text, also those the label never shows (tests).
+  std::function<void(const QString&)> progress_observer;
+
+ protected:
+  // The window goes with its list; the next load starts over.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  explicit lootdrop_reorg(KorvexLoot& main);
+
+  // Lists the ids into itms; false when the database failed (reported).
+  bool list_lootdrops(std::vector<std::int64_t>& ids);
+  // Moves ids[i] to i + 1 from `first` on, in one transaction. False when
+  // nothing was moved (reported).
+  bool move_lootdrops(const std::vector<std::int64_t>& ids, std::size_t first);
+  // False when entries name ids the moves would reach (reported).
+  bool no_stray_entries(std::int64_t last_dest);
+  void show_progress(const QString& text, bool paint);
+
+  KorvexLoot& main_;
+};

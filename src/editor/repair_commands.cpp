@@ -1,0 +1,205 @@
+#include "editor/repair_commands.h"
+
+#include "controls/igrid.h"
+#include "editor/grid_cells.h"
+#include "editor/korvexloot.h"
+#include "platform/odbc.h"
+#include "platform/textnum.h"
+#include "startup/operator_io.h"
+#include "startup/shared.h"
+
+#include <QAction>
+#include <QScopeGuard>
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace repair_sql {
+
+QString max_loottable_query() { return u"SELECT max(id) FROM loottable"_s; }
+
+QString new_loottable(std::int32_t loottable_id) {
+  return u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES ("_s +
+         textnum::sql_number(loottable_id) + u",\"ZiridezivuR3\",1,1000,0,0)"_s;
+}
+
+QString new_loottable_entry(std::int32_t loottable_id, std::int32_t lootdrop_id) {
+  return u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) VALUES ("_s +
+         textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
+}
+
+QString set_npc_loottable(std::int32_t loottable_id, std::int32_t npc_id) {
+  return u"UPDATE npc_types SET loottable_id="_s + textnum::sql_number(loottable_id) + u" WHERE id="_s +
+         textnum::sql_number(npc_id);
+}
+
+QStringList delete_lootdrop(std::int32_t lootdrop_id) {
+  const QString id = textnum::sql_number(lootdrop_id);
+  return {u"DELETE FROM loottable_entries WHERE lootdrop_id="_s + id, u"DELETE FROM lootdrop WHERE id="_s + id,
+          u"DELETE FROM lootdrop_entries WHERE lootdrop_id="_s + id};
+}
+
+QStringList fix_chances() {
+  // Above 1 a chance is a percentage, up to 1 a fraction: all become
+  // fractions, at least 0.1, and then percentages again.
+  return {u"UPDATE lootdrop_entries SET chance=100 WHERE chance>100"_s,
+          u"UPDATE lootdrop_entries SET chance=chance/100 WHERE chance>1"_s,
+          u"UPDATE lootdrop_entries SET chance=0.1 WHERE chance<0.1"_s,
+          u"UPDATE lootdrop_entries SET chance=chance*100"_s};
+}
+
+}  // namespace repair_sql
+
+QString purge_question() { return u"Which LOOTDROP-ID do you wish to purge from your database? 0=cancel"_s; }
+
+void empty_loot_grids(KorvexLoot& window) {
+  window.loottableE->Clear();
+  window.lootdropE->Clear();
+  cur_loottable_id = 0;
+  cur_lootdrop_id = 0;
+  sel_loottable_row = 0;
+  sel_lootdrop_row = 0;
+}
+
+namespace {
+
+// Runs the statements in one transaction on the connection as it is.
+void execute_together(const QStringList& statements) {
+  db_conn.begin_transaction();
+  for (const QString& statement : statements) {
+    sql_text = statement;
+    db_conn.execute(sql_text);
+  }
+  db_conn.commit();
+}
+
+// A whole number the program can carry as an id, or nothing.
+std::optional<std::int32_t> whole_number(std::optional<double> value) {
+  if (!value) return std::nullopt;
+  const auto whole = textnum::to_int32(*value);
+  if (!whole || *whole != *value) return std::nullopt;
+  return whole;
+}
+
+}  // namespace
+
+RepairCommands::RepairCommands(KorvexLoot& window) : w_(window) {
+  connect(w_.fix_loot_for_empty_loottablesx, &QAction::triggered, this,
+          &RepairCommands::fix_loot_for_empty_loottablesx_Click);
+  connect(w_.LOOTDROP_wipe, &QAction::triggered, this, &RepairCommands::LOOTDROP_wipe_Click);
+  connect(w_.percX_fix, &QAction::triggered, this, &RepairCommands::percX_fix_Click);
+}
+
+void RepairCommands::fix_loot_for_empty_loottablesx_Click() {
+  IGrid& grid = *w_.allgrids;
+  rec_count = grid.RowCount();
+  if (rec_count == 0) return;
+  std::vector<NewLoottable> todo;
+  for (int row = 1; row <= rec_count; ++row) {
+    if (grid_cells::number(grid.CellValue(row, 5)) != 0.0) continue;
+    // The NPC id enters the statement; a row whose id was typed over and is
+    // no whole number must not pick the NPCs the statement changes.
+    const auto npc = whole_number(grid_cells::number(grid.CellValue(row, 1)));
+    if (!npc) {
+      operator_io().message(u"Row %1 of the NPC list holds no NPC id (\"%2\"). No loottables were made."_s.arg(row).arg(
+          grid.CellValue(row, 1).toString()));
+      return;
+    }
+    todo.push_back({row, *npc, 0});
+  }
+  if (!todo.empty() && own_lootdrop_id == 0) {
+    // Without it every new loot table would name lootdrop 0.
+    operator_io().message(
+        u"The program's own lootdrop is not known (the database was not reached at start). No loottables were made."_s);
+    return;
+  }
+  bool made = false;
+  {
+    w_.setCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([this] { w_.unsetCursor(); });
+    made = make_loottables(todo);
+  }
+  if (!made) return;
+  for (const NewLoottable& t : todo) grid.setCellValue(t.row, 5, t.loottable_id);
+  operator_io().message(u"Ok, Done!"_s);
+}
+
+bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
+  try {
+    open_db(db_rs, db_conn);
+    if (todo.empty()) return true;
+    // One maximum query, then consecutive ids in grid order: inside the
+    // transaction nobody else takes them, and asking the maximum again
+    // for each NPC over a new connection would cost a connection per row.
+    std::int32_t next = next_id(repair_sql::max_loottable_query());
+    db_conn.begin_transaction();
+    for (NewLoottable& t : todo) {
+      if (&t != &todo.front()) {
+        if (next == std::numeric_limits<std::int32_t>::max()) throw db::Error(u"No loottable id is left."_s);
+        ++next;
+      }
+      t.loottable_id = next;
+      sql_text = repair_sql::new_loottable(next);
+      db_conn.execute(sql_text);
+      sql_text = repair_sql::new_loottable_entry(next, own_lootdrop_id);
+      db_conn.execute(sql_text);
+      sql_text = repair_sql::set_npc_loottable(next, t.npc_id);
+      db_conn.execute(sql_text);
+    }
+    db_conn.commit();
+    return true;
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    if (e.connection_lost()) db_conn.close();
+    report_db_error(u"Making loottables (nothing was changed)"_s, e);
+    return false;
+  }
+}
+
+void RepairCommands::LOOTDROP_wipe_Click() {
+  const QString answer = operator_io().ask(purge_question());
+  const QString typed = answer.trimmed();
+  if (typed.isEmpty()) return;
+  const std::optional<double> number =
+      textnum::is_number(typed) ? std::optional<double>(textnum::numeric_value(typed)) : std::nullopt;
+  if (number == 0.0) return;
+  const auto id = whole_number(number);
+  if (!id || *id < 1) {
+    operator_io().message(u"\""_s + answer + u"\" is not a lootdrop id. Nothing was deleted."_s);
+    return;
+  }
+  if (*id == own_lootdrop_id) {
+    // New loot tables and "create empty row" name it; the start-up would not
+    // make it again.
+    operator_io().message(u"Lootdrop "_s + textnum::number_text(*id) +
+                          u" is the program's own default lootdrop (ZiridezivuR3) and is not deleted."_s);
+    return;
+  }
+  try {
+    open_db(db_rs, db_conn);
+    execute_together(repair_sql::delete_lootdrop(*id));
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    if (e.connection_lost()) db_conn.close();
+    report_db_error(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
+    return;
+  }
+  empty_loot_grids(w_);
+  operator_io().message(u"Completed OK!"_s);
+}
+
+void RepairCommands::percX_fix_Click() {
+  // Half of the four updates would leave percentages as fractions: all or
+  // nothing.
+  try {
+    open_db(db_rs, db_conn);
+    execute_together(repair_sql::fix_chances());
+  } catch (const db::Error& e) {
+    db_conn.rollback();
+    if (e.connection_lost()) db_conn.close();
+    report_db_error(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
+    return;
+  }
+  operator_io().message(u"Done, No problems!"_s);
+}
