@@ -18,8 +18,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QMouseEvent>
 
 #include <cmath>
@@ -251,14 +251,14 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
   }
   const auto loottable_id = textnum::to_int32(*value);
   if (!loottable_id) {
-    operator_io().message(u"Row %1: %2 is too large for a loottable id. The NPC's loottable was not changed."_s
+    operator_io().message(u"Row %1: %2 is no loottable id. The NPC's loottable was not changed."_s
                               .arg(lRow)
                               .arg(textnum::number_text(*value)));
     return;
   }
   const QVariant npc = grid.CellValue(lRow, 1);
-  const auto npc_number = grid_cells::number(npc);
-  const QString npc_id = npc_number ? textnum::sql_number(*npc_number) : npc.toString();
+  // Column 1 goes in as the text it shows; an operator's text is escaped.
+  const QString npc_id = grid_cells::number(npc) ? grid_cells::sql_value(npc) : npc.toString();
   sql_text = npc_sql::set_loottable(*loottable_id, npc_id);
   try {
     db_conn.execute(sql_text);
