@@ -288,8 +288,10 @@ TEST_F(ItemCard, MissingReferenceFilesStillGiveACard) {
                             u"all_races.txt"})
     folder->remove(QString::fromUtf16(f));
   add_item(*scratch, 3, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"3"_qs}, {u"slots"_qs, u"6"_qs},
-                         {u"proceffect"_qs, u"1"_qs}, {u"banedmgamt"_qs, u"1"_qs}, {u"banedmgbody"_qs, u"4"_qs},
+                         {u"proceffect"_qs, u"1"_qs}, {u"banedmgamt"_qs, u"1"_qs}, {u"banedmgbody"_qs, u"0"_qs},
                          {u"banedmgraceamt"_qs, u"1"_qs}});
+  // Body type 0 finds no line in a missing file: the name stays "Monster?" and
+  // the row keeps its line end.
   EXPECT_EQ(card_of(3), lines({u"MAGIC ITEM:NO     NO TRADE ", u"Lore:NO", u"Slot: none",
                                u"Bane Dmg:1   vs. Monster?", u"Bane Dmg: 1  vs. Unknown?",
                                u"Proc Effect :Uknown Effect  -- Req Level: All Levels", u"WT: 0 Size: TINY",

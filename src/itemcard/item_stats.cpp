@@ -188,12 +188,14 @@ void Item_Stats::load_all() {
   // Each table is filled afresh; what a missing or short file does not give
   // stays empty.
   body_type_lines.fill(QString());
+  body_type_count_ = 0;
   {
     readers::LineReader lines(reference_text(QStringLiteral("resources/body_types.txt")));
     for (int k = 1; k <= 37; ++k) {
       const std::optional<QString> line = lines.next();
       if (!line) break;
       body_type_lines[static_cast<std::size_t>(k - 1)] = *line;
+      body_type_count_ = k;
     }
   }
   // The first field names the lowest bit, which is the last digit position.

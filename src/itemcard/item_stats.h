@@ -117,6 +117,7 @@ class Item_Stats : public QWidget {
   QString bane_body_name(const db::Field& body) const;
 
   bool loaded_ = false;
+  int body_type_count_ = 0;  // lines the body type file gave, at most 37
   bool drag_armed_ = false;  // the left button went down on the window's own surface
   QPoint drag_offset_;       // pointer position relative to the window's corner
 };

@@ -278,7 +278,9 @@ QString Item_Stats::short_lines(const ItemValues& v) const {
 
 QString Item_Stats::bane_body_name(const db::Field& body) const {
   QString name = QStringLiteral("Monster?");
-  for (int k = 0; k < 37; ++k) {
+  // Only entries that hold a line of the file: an entry a short or missing
+  // file left empty would read as body type 0 with no name.
+  for (int k = 0; k < body_type_count_; ++k) {
     const QString& line = body_type_lines[static_cast<std::size_t>(k)];
     // The last matching line wins.
     if (equals(body, textnum::numeric_value(QStringView(line).left(2)))) name = line.mid(4);
