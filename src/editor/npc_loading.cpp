@@ -7,6 +7,7 @@
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
+#include "editor/repair_commands.h"
 #include "editor/zone_search.h"
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
@@ -149,15 +150,6 @@ void NpcLoading::write_counter() {
   w_.counter->setText(u"Number of NPC's:  "_s + textnum::number_text(w_.allgrids->RowCount()));
 }
 
-void NpcLoading::clear_lower_grids() {
-  w_.loottableE->Clear();
-  w_.lootdropE->Clear();
-  cur_loottable_id = 0;
-  cur_lootdrop_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
-}
-
 void NpcLoading::load(Loader loader, const std::function<std::optional<QString>()>& statement) {
   w_.allgrids->Clear();
   try {
@@ -196,7 +188,7 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     report_db_error(u"Loading the NPCs"_s, e);
     return;
   }
-  clear_lower_grids();
+  empty_loot_grids(w_);
   write_counter();
   w_.out->clear();
 }

@@ -63,8 +63,6 @@ class NpcLoading : public QObject {
   // (nothing: stop), then leaves nothing current. A database failure is
   // reported and leaves the grid as far as it got.
   void load(Loader loader, const std::function<std::optional<QString>()>& statement);
-  // Both lower grids empty and nothing current, as after any load.
-  void clear_lower_grids();
   void write_counter();
 
   KorvexLoot& w_;
