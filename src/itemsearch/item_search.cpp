@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTableView>
 
 #include <optional>
 
@@ -222,6 +223,10 @@ void item_search::build_controls() {
   append_chk->setObjectName(u"append_chk"_s);
   append_chk->setGeometry(twips_rect(7200, 3600, 1335, 375));
   make_white(append_chk);
+  // A check box fills its background with the button face colour.
+  QPalette white_face = append_chk->palette();
+  white_face.setColor(QPalette::Button, Qt::white);
+  append_chk->setPalette(white_face);
   clear_grd = make_button(f, u"clear_grd"_s, u"Clear List"_s, twips_rect(5400, 4080, 1575, 375));
 
   Filex = new QListWidget(f);
@@ -355,8 +360,18 @@ void item_search::CLX_Click() { search_input->setText(QString()); }
 
 void item_search::remve_item_Click() {
   if (list_cursor == 0) return;
-  for (int i = itms->RowCount(); i >= 1; --i) {
-    if (itms->CellSelected(i, 1)) itms->RemoveRow(i);
+  // The rows that stay move up over the selected ones and the list is cut
+  // once: removing rows one at a time costs a move of every row below each.
+  const int rows = itms->RowCount();
+  int kept = 0;
+  for (int i = 1; i <= rows; ++i) {
+    if (itms->CellSelected(i, 1)) continue;
+    if (++kept == i) continue;
+    for (int col = 1; col <= 2; ++col) itms->setCellValue(kept, col, itms->CellValue(i, col));
+  }
+  if (kept < rows) {
+    itms->view()->clearSelection();
+    itms->setRowCount(kept);
   }
   update_counter();
   list_cursor = 0;

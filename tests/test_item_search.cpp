@@ -1,0 +1,319 @@
+#include "controls/litebtnctrl.h"
+#include "test_item_search_support.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QCloseEvent>
+#include <QLineEdit>
+
+using namespace Qt::StringLiterals;
+using item_search_testing::ItemSearch;
+
+namespace {
+
+TEST_F(ItemSearch, OpensOnceOnTopAndAFreshLoadStartsOverButKeepsTheListCursor) {
+  EXPECT_EQ(s->windowTitle(), u"Search for Items"_s);
+  EXPECT_TRUE(s->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(s->isVisible());
+  EXPECT_EQ(s->size(), QSize(784, 696));
+  EXPECT_EQ(s->itms->geometry(), QRect(8, 16, 345, 633));
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
+  EXPECT_EQ(s->search_input->text(), u"rusty"_s);
+  EXPECT_EQ(s->filter->text(), u"aint=5"_s);
+  EXPECT_EQ(s->list_name_field->text(), u"basic_items"_s);
+  EXPECT_EQ(s->itms->ColCount(), 2);
+  EXPECT_EQ(s->itms->model()->headerData(1, Qt::Horizontal).toString(), u"name"_s);
+  // The random loot controls are laid out but not at work.
+  EXPECT_FALSE(s->Frame1->isVisibleTo(s));
+  EXPECT_FALSE(s->LiteBtnCtrl4->isEnabled());
+  EXPECT_FALSE(s->go->isEnabled());
+
+  s->add_itm_Click();
+  s->append_chk->setChecked(true);
+  s->list_cursor = 1;
+  w->find_item_Click();  // a second press only brings the same window forward
+  EXPECT_EQ(&item_search_window(), s);
+  EXPECT_EQ(s->itms->RowCount(), 1);
+  EXPECT_EQ(s->itms->ColCount(), 2);
+
+  s->close();
+  EXPECT_FALSE(s->is_loaded());
+  w->find_item_Click();
+  EXPECT_EQ(s->itms->RowCount(), 0);
+  EXPECT_EQ(s->itms->ColCount(), 2);
+  EXPECT_FALSE(s->append_chk->isChecked());
+  EXPECT_EQ(s->list_cursor, 1);
+
+  // The main window's button is at work and opens it.
+  EXPECT_TRUE(w->find_item->isEnabled());
+  // Closing the main window closes it too.
+  QCloseEvent close;
+  EXPECT_THROW(w->closeEvent(&close), testing_support::ProgramEnded);
+  EXPECT_FALSE(s->is_loaded());
+}
+
+TEST_F(ItemSearch, RendersWithItsControlsInPlace) {
+  item(1001, u"Rusty Dagger"_s);
+  s->simple_search_Click();
+  const QImage shot = s->grab().toImage();
+  shot.save(QDir::temp().filePath(u"item_search.png"_s));
+  EXPECT_EQ(shot.pixelColor(780, 690), QColor(Qt::white));
+  // The list's first row is drawn in the list's area; the frame is not there.
+  EXPECT_EQ(shot.pixelColor(500, 500), QColor(Qt::white));
+}
+
+TEST_F(ItemSearch, BasicSearchWritesIdsAndNamesWithCommasReplaced) {
+  item(1001, u"Rusty Dagger"_s);
+  item(1002, u"Rusty Sword, Chipped"_s);
+  item(1003, u"Cloth Cap"_s);
+  s->simple_search_Click();
+  EXPECT_EQ(sql_text, u"SELECT id,name FROM items WHERE name LIKE \"%rusty%\""_s);
+  EXPECT_EQ(shown(s->itms), (QStringList{u"1001|Rusty Dagger"_s, u"1002|Rusty Sword_ Chipped"_s}));
+  // The id is the number the database gave.
+  EXPECT_EQ(s->itms->CellValue(1, 1).typeId(), QMetaType::Double);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  2"_s);
+  EXPECT_EQ(s->out->text(), QString());
+  EXPECT_FALSE(hourglass_on());
+
+  // Appending to three rows writes rows 4 and 5.
+  list({u"1|a"_s, u"2|b"_s, u"3|c"_s});
+  s->append_chk->setChecked(true);
+  s->simple_search_Click();
+  EXPECT_EQ(s->itms->RowCount(), 5);
+  EXPECT_EQ(s->itms->CellValue(5, 2).toString(), u"Rusty Sword_ Chipped"_s);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
+
+  // No match without "Append to list": the list is emptied, the counter and
+  // the operator are left alone.
+  s->append_chk->setChecked(false);
+  s->search_input->setText(u"nothing like it"_s);
+  s->simple_search_Click();
+  EXPECT_EQ(s->itms->RowCount(), 0);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
+  EXPECT_TRUE(io.messages.empty());
+
+  s->CLX_Click();
+  EXPECT_EQ(s->search_input->text(), QString());
+}
+
+TEST_F(ItemSearch, QuotesInTheSearchTextAreSearchedForAndNeverEndThePattern) {
+  item(1, u"Ak'Anon Dagger"_s);
+  item(2, u"The \"Big\" Club"_s);
+  item(3, u"Plain Sword"_s);
+
+  s->search_input->setText(u"k'An"_s);
+  s->simple_search_Click();
+  EXPECT_EQ(sql_text, u"SELECT id,name FROM items WHERE name LIKE \"%k'An%\""_s);
+  EXPECT_EQ(shown(s->itms), QStringList{u"1|Ak'Anon Dagger"_s});
+
+  s->search_input->setText(u"\"Big\""_s);
+  s->simple_search_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"2|The \"Big\" Club"_s});
+
+  // A text that would close the pattern and add a condition is only a text.
+  s->search_input->setText(u"\" OR \"\"=\""_s);
+  s->simple_search_Click();
+  EXPECT_EQ(s->itms->RowCount(), 0);
+  s->search_input->setText(u"\" OR 1=1; DROP TABLE items; -- "_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(scratch->count(u"items"_s), 3);
+  EXPECT_EQ(io.messages, std::vector<QString>{u"There were NO results returned!"_s});
+}
+
+TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  item(1002, u"Rusty Sword"_s, 1);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(sql_text, u"SELECT id,name FROM items WHERE name LIKE \"%rusty%\" AND aint=5"_s);
+  EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  1"_s);
+  EXPECT_FALSE(hourglass_on());
+  EXPECT_TRUE(io.messages.empty());
+
+  // The message comes with the default pointer back.
+  struct PointerIO : testing_support::RecordingIO {
+    void message(const QString& text) override {
+      RecordingIO::message(text);
+      hourglass_at_message.push_back(QApplication::overrideCursor() != nullptr);
+    }
+    std::vector<bool> hourglass_at_message;
+  } pointer_io;
+  set_operator_io(&pointer_io);
+
+  s->filter->setText(u"aint=99"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(s->itms->RowCount(), 0);
+
+  // An empty condition leaves a statement ending in " AND ": the list stays
+  // emptied and the counter keeps its text.
+  list({u"1|a"_s});
+  s->filter->setText(QString());
+  s->LiteBtnCtrl1_Click();
+  EXPECT_TRUE(sql_text.endsWith(u" AND "_s));
+  EXPECT_EQ(s->itms->RowCount(), 0);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  1"_s);
+
+  // A failed connection takes the same way out.
+  db_settings.server = u"127.0.0.1;PORT=1"_s;
+  s->filter->setText(u"aint=5"_s);
+  s->LiteBtnCtrl1_Click();
+
+  EXPECT_EQ(pointer_io.messages, (std::vector<QString>{u"There were NO results returned!"_s,
+                                                       u"There was an error in the query"_s,
+                                                       u"There was an error in the query"_s}));
+  EXPECT_EQ(pointer_io.hourglass_at_message, (std::vector<bool>{false, false, false}));
+  EXPECT_FALSE(hourglass_on());
+  set_operator_io(&io);
+}
+
+TEST_F(ItemSearch, DatabaseFailuresOfBasicSearchAndLookUpAreReported) {
+  scratch->exec(u"DROP TABLE items"_s);
+  s->simple_search_Click();
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Searching the items failed"_s));
+  EXPECT_FALSE(hourglass_on());
+
+  list({u"1|a"_s});
+  s->itms_AfterCommitEdit(1, 1);
+  ASSERT_EQ(io.messages.size(), 2u);
+  EXPECT_TRUE(io.messages[1].startsWith(u"Looking up item 1 failed"_s));
+  EXPECT_EQ(s->itms->CellValue(1, 2).toString(), u"a"_s);
+}
+
+TEST_F(ItemSearch, TypedIdsAreLookedUpAndTextThatIsNoIdIsNeverSent) {
+  item(1001, u"Cloth Cap, Worn"_s);
+  s->add_itm_Click();
+  s->add_itm_Click();
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  2"_s);
+
+  type(s->itms, 1, 1, u"1001"_s);
+  EXPECT_EQ(sql_text, u"SELECT name FROM items WHERE id=1001"_s);
+  // The stored name, commas and all.
+  EXPECT_EQ(s->itms->CellValue(1, 2).toString(), u"Cloth Cap, Worn"_s);
+
+  type(s->itms, 2, 1, u"4242"_s);
+  EXPECT_EQ(s->itms->CellValue(2, 2).toString(), u"???"_s);
+
+  sql_text.clear();
+  type(s->itms, 2, 1, u"0 OR 1=1"_s);
+  EXPECT_EQ(s->itms->CellValue(2, 2).toString(), u"???"_s);
+  EXPECT_EQ(sql_text, QString());
+
+  // A typed name stays as typed.
+  type(s->itms, 2, 2, u"my own name"_s);
+  EXPECT_EQ(s->itms->CellValue(2, 2).toString(), u"my own name"_s);
+  EXPECT_TRUE(io.messages.empty());
+}
+
+TEST_F(ItemSearch, ChoosingARowShowsItsItemAndMovesTheListCursor) {
+  item(1001, u"Cloth Cap"_s);
+  item(1002, u"Rusty Dagger"_s);
+  list({u"1001|Cloth Cap"_s, u"|"_s, u"junk|x"_s, u"1002|Rusty Dagger"_s});
+
+  s->itms_MouseDown(Qt::RightButton, {}, 0, 0, 1, 2);
+  EXPECT_EQ(s->list_cursor, 1);
+  EXPECT_EQ(cur_item_id, 1001);
+  EXPECT_TRUE(card_name().startsWith(u"Cloth Cap"_s));
+
+  // A blank row: no item, the card stays.
+  s->itms_MouseDown(Qt::LeftButton, {}, 0, 0, 2, 1);
+  EXPECT_EQ(s->list_cursor, 2);
+  EXPECT_EQ(cur_item_id, 0);
+  EXPECT_TRUE(card_name().startsWith(u"Cloth Cap"_s));
+
+  // Text that is no id changes nothing but the cursor.
+  cur_item_id = 77;
+  s->itms_MouseDown(Qt::LeftButton, {}, 0, 0, 3, 1);
+  EXPECT_EQ(cur_item_id, 77);
+
+  // Below the last row.
+  s->itms_MouseDown(Qt::LeftButton, {}, 0, 0, 0, 0);
+  EXPECT_EQ(s->list_cursor, 0);
+  EXPECT_EQ(cur_item_id, 77);
+
+  s->itms->setCurRow(4);
+  EXPECT_EQ(cur_item_id, 1002);
+  EXPECT_TRUE(card_name().startsWith(u"Rusty Dagger"_s));
+  EXPECT_FALSE(item_stats_window().isVisible());
+}
+
+TEST_F(ItemSearch, RemoveTakesEverySelectedRowOnlyAfterAPressInTheList) {
+  list({u"1|a"_s, u"2|b"_s, u"3|c"_s, u"4|d"_s, u"5|e"_s});
+  select_rows(s->itms, {1, 3, 5});
+  s->remve_item_Click();  // no press yet
+  EXPECT_EQ(s->itms->RowCount(), 5);
+
+  s->itms_MouseDown(Qt::LeftButton, {}, 0, 0, 3, 1);
+  select_rows(s->itms, {1, 3, 5});
+  s->remve_item_Click();
+  EXPECT_EQ(shown(s->itms), (QStringList{u"2|b"_s, u"4|d"_s}));
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  2"_s);
+  EXPECT_EQ(s->list_cursor, 0);
+
+  select_rows(s->itms, {1});
+  s->remve_item_Click();  // a second press in a row does nothing
+  EXPECT_EQ(s->itms->RowCount(), 2);
+
+  s->clear_grd_Click();
+  EXPECT_EQ(s->itms->RowCount(), 0);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
+}
+
+TEST_F(ItemSearch, AssignAllReplacesTheLootdropGridAndItsNextSaveStoresIt) {
+  items({u"1001=Cloth Cap"_s, u"1002=Rusty Dagger"_s, u"1003=Bread"_s, u"1004=Water"_s});
+  entries(7, {u"1004|3|0|80|0|1|50|2"_s, u"1003|3|0|80|0|1|50|2"_s});
+  cur_lootdrop_id = 7;
+  drops->decode_lootdropE();
+  sel_lootdrop_row = 2;
+
+  s->assign_to_lootdrop_Click();  // an empty list changes nothing
+  EXPECT_EQ(w->lootdropE->RowCount(), 2);
+  EXPECT_EQ(sel_lootdrop_row, 2);
+
+  list({u"1001|Cloth Cap"_s, u"1002|Rusty Dagger"_s});
+  s->assign_to_lootdrop_Click();
+  EXPECT_EQ(shown(w->lootdropE), (QStringList{u"1001|Cloth Cap|1|1|10|0|127|1"_s, u"1002|Rusty Dagger|1|1|10|0|127|1"_s}));
+  EXPECT_EQ(sel_lootdrop_row, 0);
+  EXPECT_EQ(cur_lootdrop_id, 7);
+  // Nothing is stored until the lootdrop grid saves.
+  EXPECT_EQ(stored_entries(7), (QStringList{u"1003|3|0|80|0|1|50|2"_s, u"1004|3|0|80|0|1|50|2"_s}));
+  drops->lootdropE_AfterCommitEdit(1, 1);
+  EXPECT_EQ(stored_entries(7), (QStringList{u"1001|1|1|10|0|0|127|1"_s, u"1002|1|1|10|0|0|127|1"_s}));
+}
+
+TEST_F(ItemSearch, AssignSelectedAppendsInListOrderAndGrabReplacesTheList) {
+  items({u"1003=Bread"_s});
+  entries(7, {u"1003|3|0|80|0|1|50|2"_s});
+  cur_lootdrop_id = 7;
+  drops->decode_lootdropE();
+  list({u"1|a"_s, u"2|b"_s, u"3|c"_s, u"4|d"_s, u"5|e"_s, u"|"_s});
+
+  sel_lootdrop_row = 1;
+  select_rows(s->itms, {});
+  s->LiteBtnCtrl2_Click();
+  EXPECT_EQ(w->lootdropE->RowCount(), 1);
+  EXPECT_EQ(sel_lootdrop_row, 0);
+
+  select_rows(s->itms, {5, 2, 6});
+  s->LiteBtnCtrl2_Click();
+  EXPECT_EQ(shown(w->lootdropE), (QStringList{u"1003|Bread|3|0|80|1|50|2"_s, u"2|b|1|1|10|0|127|1"_s,
+                                              u"5|e|1|1|10|0|127|1"_s, u"||1|1|10|0|127|1"_s}));
+
+  // Grab: the list becomes the grid's items even with "Append to list"
+  // ticked; the counter keeps its old text.
+  s->append_chk->setChecked(true);
+  s->counter->setText(u"Number of ITEMS:  6"_s);
+  s->LiteBtnCtrl3_Click();
+  EXPECT_EQ(shown(s->itms), (QStringList{u"1003|Bread"_s, u"2|b"_s, u"5|e"_s, u"|"_s}));
+  EXPECT_EQ(s->itms->CellValue(1, 1).typeId(), QMetaType::Double);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  6"_s);
+  EXPECT_EQ(stored_entries(7), QStringList{u"1003|3|0|80|0|1|50|2"_s});
+
+  // An empty lootdrop grid leaves the list as it was.
+  w->lootdropE->Clear();
+  s->LiteBtnCtrl3_Click();
+  EXPECT_EQ(s->itms->RowCount(), 4);
+}
+
+}  // namespace
