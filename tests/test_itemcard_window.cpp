@@ -68,6 +68,24 @@ TEST(ItemCardWindow, DragsByItsBodyWithTheLeftButtonOnly) {
   EXPECT_EQ(w.pos(), QPoint(140, 125));
 }
 
+TEST(ItemCardWindow, ARunWiderThanTheCardGoesOnOnTheNextLine) {
+  // A slot list of many slots has no blank to wrap at; none of it may run off the card.
+  Item_Stats w;
+  w.itemdescr->setText(QString(150, u'W') + QStringLiteral("\r\n"));
+  const QImage shot = w.grab().toImage();
+  const QRect at = w.itemdescr->geometry();
+  const int line = w.itemdescr->fontMetrics().lineSpacing();
+  const auto pale_in_line = [&](int n) {
+    int pale = 0;
+    for (int y = at.top() + n * line; y < at.top() + (n + 1) * line; ++y)
+      for (int x = at.left(); x <= at.right(); ++x)
+        pale += shot.pixelColor(x, y).blue() > 150 && shot.pixelColor(x, y).green() > 200;
+    return pale;
+  };
+  EXPECT_GT(pale_in_line(0), 100);
+  EXPECT_GT(pale_in_line(1), 100);
+}
+
 class ItemCardLifecycle : public DbTest {
  protected:
   void SetUp() override {

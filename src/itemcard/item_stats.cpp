@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextOption>
 #include <QWindow>
 #include <functional>
 
@@ -40,8 +41,27 @@ class CloseSpot final : public QWidget {
   std::function<void()> on_click_;
 };
 
-QLabel* card_label(QWidget* parent, const QRect& at, const QColor& colour) {
-  auto* label = new QLabel(parent);
+// The card text label. Lines wrap at blanks like any label's, but a run
+// without blanks wider than the card (a long slot list) is broken where it
+// meets the edge instead of running off it unseen.
+class CardText final : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QString shown = text();
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    p.drawText(QRectF(contentsRect()), shown, option);
+  }
+};
+
+QLabel* card_label(QLabel* label, QWidget* parent, const QRect& at, const QColor& colour) {
+  label->setParent(parent);
   label->setGeometry(at);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -87,13 +107,13 @@ Item_Stats::Item_Stats(QWidget* parent)
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
 
-  ITSname = card_label(this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
+  ITSname = card_label(new QLabel, this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
   QFont name_font(QStringLiteral("Times New Roman"));
   name_font.setStyleHint(QFont::Serif);
   name_font.setPointSizeF(15.75);
   ITSname->setFont(name_font);
 
-  itemdescr = card_label(this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
+  itemdescr = card_label(new CardText, this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
   itemdescr->setWordWrap(true);
   // The default label font of the card, at the size such labels have by default.
   QFont card_font = itemdescr->font();
