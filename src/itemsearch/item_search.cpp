@@ -240,7 +240,7 @@ void item_search::build_controls() {
   LiteBtnCtrl2 =
       make_button(f, u"LiteBtnCtrl2"_s, u"Assign SELECTED to LOOTDROP"_s, twips_rect(5400, 5640, 3255, 375));
 
-  // The random loot settings: laid out, hidden, and not working yet.
+  // The random loot settings, hidden until "Random Loot" is pressed.
   Frame1 = new QGroupBox(u"RandomLoot"_s, f);
   Frame1->setObjectName(u"Frame1"_s);
   Frame1->setGeometry(twips_rect(5400, 6240, 6255, 3495));
@@ -268,7 +268,6 @@ void item_search::build_controls() {
   Image1->setScaledContents(true);
   Frame1->hide();
   LiteBtnCtrl4 = make_button(f, u"LiteBtnCtrl4"_s, u"Random Loot"_s, twips_rect(6720, 9840, 2895, 375));
-  for (QWidget* w : {go, delete_custom_loot, LiteBtnCtrl4}) w->setEnabled(false);
 
   form_->show();
 }
@@ -290,6 +289,9 @@ void item_search::connect_controls() {
   connect(assign_to_lootdrop, &LiteBtnCtrl::Click, this, &item_search::assign_to_lootdrop_Click);
   connect(LiteBtnCtrl2, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl2_Click);
   connect(LiteBtnCtrl3, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl3_Click);
+  connect(LiteBtnCtrl4, &LiteBtnCtrl::Click, this, &item_search::LiteBtnCtrl4_Click);
+  connect(go, &LiteBtnCtrl::Click, this, &item_search::go_Click);
+  connect(delete_custom_loot, &LiteBtnCtrl::Click, this, &item_search::delete_custom_loot_Click);
 }
 
 void item_search::update_counter() {

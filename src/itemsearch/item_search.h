@@ -10,12 +10,16 @@
 //
 // List files live in the folder "Lists" of the current folder (see
 // item_list_files.h); the file list shows that same folder.
+//
+// The "RandomLoot" frame turns the list into custom lootdrops for the NPCs of
+// the main window's NPC grid (see item_search_random.h).
 
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 class IGrid;
 class KorvexLoot;
@@ -76,8 +80,31 @@ class item_search : public QWidget {
   // Re-reads the list folder into Filex.
   void refresh_file_list();
 
-  // A position in the list: the row of the last press in it (0 = none).
+  // Random loot: "Random Loot" shows the frame; "GO" makes a custom lootdrop
+  // for each NPC row that passes its roll; "DELETE CUSTOM LOOT" removes every
+  // custom lootdrop again. Both write in one transaction.
+  void LiteBtnCtrl4_Click();
+  void go_Click();
+  void delete_custom_loot_Click();
+  // One roll of the program's generator: true with a chance of `percent` in
+  // 100 (0 or less never, 100 or more always).
+  static bool percent_chance(std::int16_t& percent);
+  // Fills drop_items with the next "# ITEMS/Lootdrop" ids of the list from
+  // list_cursor on, and moves list_cursor past them (back to 1 after the
+  // last row).
+  void get_loots_for_drop();
+
+  // A position in the list: the row of the last press in it (0 = none), or
+  // where the random loot generator takes its next items.
   std::int32_t list_cursor = 0;
+
+  // The random loot generator's values; like list_cursor they outlive a
+  // close. drop_items holds the ids of the lootdrop being made in slots 1 to
+  // kDropSlots (0 = empty slot).
+  static constexpr int kDropSlots = 16000;
+  std::vector<std::int32_t> drop_items = std::vector<std::int32_t>(kDropSlots + 1, 0);
+  std::int32_t new_lootdrop_id = 0;
+  std::int32_t npc_loottable_id = 0;
 
   // Controls while loaded (nullptr otherwise), named as the window names them.
   IGrid* itms = nullptr;
@@ -127,6 +154,7 @@ class item_search : public QWidget {
   // Lootdrop grid row `drop_row` made from list row `list_row`.
   void fill_lootdrop_row(IGrid& lootdropE, int drop_row, int list_row) const;
   IGrid* lootdrop_grid() const;
+  IGrid* npc_grid() const;
 
   QWidget* form_ = nullptr;  // every control; exists while loaded
   QPointer<KorvexLoot> main_;
