@@ -1,0 +1,171 @@
+#include "controls/grid_model.h"
+#include "editor/lootdrop_reorg.h"
+#include "test_loot_grids_support.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+using loot_grids_testing::LootGrids;
+
+namespace {
+
+class Renumbering : public LootGrids {
+ protected:
+  void TearDown() override {
+    if (lootdrop_reorg* r = lootdrop_reorg::loaded()) r->close();
+    LootGrids::TearDown();
+  }
+  lootdrop_reorg& window() {
+    w->Reorganize_Lootdrop_table->trigger();
+    lootdrop_reorg* r = lootdrop_reorg::loaded();
+    r->progress_observer = [this](const QString& text) { progress << text; };
+    return *r;
+  }
+  QStringList go() {
+    progress.clear();
+    window().Command1_Click();
+    return progress;
+  }
+  void lootdrops(std::initializer_list<int> ids) {
+    for (const int id : ids)
+      scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'drop%1')"_s.arg(id));
+  }
+  QStringList stored() {
+    return scratch->rows(u"SELECT id,name FROM lootdrop ORDER BY id"_s) +
+           scratch->rows(u"SELECT lootdrop_id,item_id FROM lootdrop_entries ORDER BY 1,2"_s) +
+           scratch->rows(u"SELECT loottable_id,lootdrop_id FROM loottable_entries ORDER BY 1,2"_s);
+  }
+  void something_current() {
+    w->loottableE->setRowCount(1);
+    w->lootdropE->setRowCount(1);
+    cur_loottable_id = 100;
+    cur_lootdrop_id = 7;
+    sel_loottable_row = 1;
+    sel_lootdrop_row = 1;
+  }
+  static QString header(const IGrid* grid, int col) {
+    return grid->model()->headerData(col - 1, Qt::Horizontal).toString();
+  }
+  QStringList progress;
+};
+
+const QString kLoading = u"Loading..pls wait.."_s;
+const QString kCompleted = u"COMPLETED!"_s;
+
+TEST_F(Renumbering, WindowOpensOnceWithItsControlsAndGoesWithTheMainWindow) {
+  EXPECT_TRUE(w->Reorganize_Lootdrop_table->isEnabled());
+  lootdrop_reorg& r = window();
+  EXPECT_EQ(&window(), &r);
+  EXPECT_TRUE(r.isVisible());
+  EXPECT_EQ(r.windowTitle(), u"Form1"_s);
+  EXPECT_EQ(r.size(), QSize(839, 571));
+  EXPECT_EQ(r.itms->geometry(), QRect(0, 0, 345, 545));
+  EXPECT_EQ(r.Command1->text(), u"GO"_s);
+  EXPECT_EQ(r.Command1->geometry(), QRect(416, 48, 121, 25));
+  EXPECT_EQ(r.out->text(), u"Hit go to start process"_s);
+  EXPECT_EQ(r.out->geometry(), QRect(360, 88, 473, 57));
+  EXPECT_EQ(r.out->font().pointSizeF(), 21.75);
+  EXPECT_EQ(r.itms->ColCount(), 0);
+  EXPECT_EQ(r.itms->RowCount(), 0);
+
+  r.close();
+  EXPECT_EQ(lootdrop_reorg::loaded(), nullptr);
+  EXPECT_NE(&window(), nullptr);
+  EXPECT_THROW(w->Form_Unload(), testing_support::ProgramEnded);
+  EXPECT_EQ(lootdrop_reorg::loaded(), nullptr);
+}
+
+TEST_F(Renumbering, WithoutLootdropsTheListStaysEmpty) {
+  EXPECT_EQ(go(), (QStringList{kLoading, kCompleted}));
+  const lootdrop_reorg& r = *lootdrop_reorg::loaded();
+  EXPECT_EQ(r.itms->ColCount(), 2);
+  EXPECT_EQ(r.itms->RowCount(), 0);
+  EXPECT_EQ(r.out->text(), kCompleted);
+  EXPECT_EQ(sql_text, u"SELECT distinct(id) from lootdrop"_s);
+  EXPECT_TRUE(io.messages.empty());
+}
+
+TEST_F(Renumbering, GapsCloseInAscendingOrderCarryingEntriesAndLinks) {
+  lootdrops({12, 3, 8, 7});
+  entries(3, {u"1001|1|0|25|0|1|127|1"_s});
+  entries(7, {u"1002|1|0|25|0|1|127|1"_s, u"1003|1|0|25|0|1|127|1"_s});
+  entries(12, {u"1001|1|0|25|0|1|127|1"_s});
+  links(100, {u"3|1|1|0|100"_s, u"12|1|1|0|100"_s});
+  links(101, {u"7|1|1|0|100"_s});
+  // A link to a lootdrop that does not exist, beyond the new ids: left alone.
+  links(102, {u"99|1|1|0|100"_s});
+  something_current();
+
+  EXPECT_EQ(go(), (QStringList{kLoading, u"Moving from #3 to #1"_s, u"Moving from #7 to #2"_s,
+                               u"Moving from #8 to #3"_s, u"Moving from #12 to #4"_s, kCompleted}));
+  const lootdrop_reorg& r = *lootdrop_reorg::loaded();
+  EXPECT_EQ(shown(r.itms), (QStringList{u"1|1"_s, u"2|2"_s, u"3|3"_s, u"4|4"_s}));
+  EXPECT_EQ(stored(), (QStringList{u"1|drop3"_s, u"2|drop7"_s, u"3|drop8"_s, u"4|drop12"_s,
+                                   u"1|1001"_s, u"2|1002"_s, u"2|1003"_s, u"4|1001"_s,
+                                   u"100|1"_s, u"100|4"_s, u"101|2"_s, u"102|99"_s}));
+  EXPECT_EQ(rec_count, 4);
+  // The main window named lootdrops by their old ids.
+  EXPECT_EQ(w->loottableE->RowCount(), 0);
+  EXPECT_EQ(w->lootdropE->RowCount(), 0);
+  EXPECT_EQ(cur_lootdrop_id, 0);
+  EXPECT_EQ(cur_loottable_id, 0);
+  EXPECT_TRUE(io.messages.empty());
+
+  // A second press finds nothing to move and leaves the main window alone.
+  something_current();
+  EXPECT_EQ(go(), (QStringList{kLoading, kCompleted}));
+  EXPECT_EQ(r.itms->ColCount(), 2);
+  EXPECT_EQ(header(r.itms, 1), u"id"_s);
+  EXPECT_EQ(header(r.itms, 2), u"index"_s);
+  EXPECT_EQ(shown(r.itms).size(), 4);
+  EXPECT_EQ(cur_lootdrop_id, 7);
+  EXPECT_EQ(w->lootdropE->RowCount(), 1);
+  EXPECT_FALSE(r.itms->edit_cell(1, 1, u"9"_s));
+}
+
+TEST_F(Renumbering, OwnLootdropStaysTheProgramsOwnUnderItsNewId) {
+  lootdrops({3, 7, 500});
+  go();
+  EXPECT_EQ(own_lootdrop_id, 3);
+  EXPECT_EQ(scratch->scalar(u"SELECT value FROM variables WHERE varname='LootdropID'"_s), u"3"_s);
+  EXPECT_EQ(scratch->scalar(u"SELECT name FROM lootdrop WHERE id=3"_s), u"drop500"_s);
+}
+
+TEST_F(Renumbering, EntriesOfAMissingLootdropAreNeverJoinedToAnother) {
+  lootdrops({2, 5});
+  entries(2, {u"1001|1|0|25|0|1|127|1"_s});
+  // Lootdrop 1 does not exist, but entries and a link name it; lootdrop 2
+  // would take its id.
+  entries(1, {u"1002|1|0|25|0|1|127|1"_s});
+  links(100, {u"1|1|1|0|100"_s});
+  const QStringList before = stored();
+
+  EXPECT_EQ(go(), (QStringList{kLoading, u"Nothing was moved."_s}));
+  EXPECT_EQ(stored(), before);
+  EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), (QStringList{u"2|1"_s, u"5|2"_s}));
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].contains(u"do not exist: 1. "_s)) << io.messages[0].toStdString();
+}
+
+TEST_F(Renumbering, ARefusedStatementMovesNothing) {
+  lootdrops({3, 7, 500});
+  entries(3, {u"1001|1|0|25|0|1|127|1"_s});
+  links(100, {u"3|1|1|0|100"_s, u"7|1|1|0|100"_s});
+  scratch->exec(u"CREATE TRIGGER keep_links BEFORE UPDATE ON loottable_entries FOR EACH ROW "
+                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
+  something_current();
+  const QStringList before = stored();
+
+  EXPECT_EQ(go().last(), u"Nothing was moved."_s);
+  EXPECT_EQ(stored(), before);
+  EXPECT_EQ(scratch->scalar(u"SELECT value FROM variables WHERE varname='LootdropID'"_s), u"500"_s);
+  EXPECT_EQ(own_lootdrop_id, 500);
+  EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), (QStringList{u"3|1"_s, u"7|2"_s, u"500|3"_s}));
+  EXPECT_EQ(cur_lootdrop_id, 7);
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Renumbering the lootdrops (nothing was moved) failed"_s));
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+#include "editor/repair_commands.h"
+#include "test_loot_grids_support.h"
+
+#include <QAction>
+
+using namespace Qt::StringLiterals;
+using loot_grids_testing::LootGrids;
+
+namespace {
+
+class RepairCommandsTest : public LootGrids {
+ protected:
+  // NPC grid rows "id|loottable", numbers as the loaders leave them.
+  void listed_npcs(const QStringList& rows) {
+    IGrid* grid = w->allgrids;
+    grid->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 1; r <= grid->RowCount(); ++r) {
+      const QStringList f = rows[r - 1].split(u'|');
+      grid->setCellValue(r, 1, f[0].toDouble());
+      grid->setCellValue(r, 2, QString(u"npc"_s + f[0]));
+      grid->setCellValue(r, 5, f[1].toDouble());
+    }
+  }
+  QStringList loottable_column() {
+    QStringList cells;
+    for (int r = 1; r <= w->allgrids->RowCount(); ++r) cells << w->allgrids->CellValue(r, 5).toString();
+    return cells;
+  }
+  QStringList npc_loottables() { return scratch->rows(u"SELECT id,loottable_id FROM npc_types ORDER BY id"_s); }
+  // Something shown and current, as after a press on an NPC.
+  void something_current() {
+    w->loottableE->setRowCount(1);
+    w->lootdropE->setRowCount(2);
+    cur_loottable_id = 100;
+    cur_lootdrop_id = 7;
+    cur_item_id = 1001;
+    sel_loottable_row = 1;
+    sel_lootdrop_row = 2;
+  }
+  void expect_still_current() {
+    EXPECT_EQ(w->loottableE->RowCount(), 1);
+    EXPECT_EQ(w->lootdropE->RowCount(), 2);
+    EXPECT_EQ(cur_loottable_id, 100);
+    EXPECT_EQ(cur_lootdrop_id, 7);
+  }
+  // Lootdrops 7 and 8 with entries; loot table 100 names both, 101 only 7.
+  void two_lootdrops() {
+    scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (7,'seven'),(8,'eight')"_s);
+    entries(7, {u"1001|1|0|25|0|1|127|1"_s, u"1002|1|0|10|0|1|127|1"_s});
+    entries(8, {u"1001|1|0|50|0|1|127|1"_s});
+    links(100, {u"7|1|1|0|100"_s, u"8|1|1|0|50"_s});
+    links(101, {u"7|1|1|0|100"_s});
+  }
+  QStringList everything() {
+    return scratch->rows(u"SELECT id,name FROM lootdrop ORDER BY id"_s) +
+           scratch->rows(u"SELECT lootdrop_id,item_id,chance FROM lootdrop_entries ORDER BY 1,2"_s) +
+           scratch->rows(u"SELECT loottable_id,lootdrop_id FROM loottable_entries ORDER BY 1,2"_s);
+  }
+  void chances(const QStringList& values) {
+    QStringList rows;
+    for (int i = 0; i < values.size(); ++i) rows << u"%1|1|0|%2|0|1|127|1"_s.arg(i + 1).arg(values[i]);
+    entries(7, rows);
+  }
+  QStringList stored_chances() {
+    QStringList out;
+    for (const QString& row : scratch->rows(u"SELECT chance FROM lootdrop_entries ORDER BY item_id"_s))
+      out << QString::number(row.toDouble());
+    return out;
+  }
+  bool hourglass_left() const { return w->cursor().shape() == Qt::WaitCursor; }
+  RepairCommands& repair() { return *w->repair_commands; }
+};
+
+TEST_F(RepairCommandsTest, StatementTexts) {
+  EXPECT_EQ(repair_sql::new_loottable(101),
+            u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES (101,\"ZiridezivuR3\",1,1000,0,0)"_s);
+  EXPECT_EQ(repair_sql::new_loottable_entry(101, 500),
+            u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
+            "VALUES (101,500,1,1,0,100)"_s);
+  EXPECT_EQ(repair_sql::delete_lootdrop(7),
+            (QStringList{u"DELETE FROM loottable_entries WHERE lootdrop_id=7"_s, u"DELETE FROM lootdrop WHERE id=7"_s,
+                         u"DELETE FROM lootdrop_entries WHERE lootdrop_id=7"_s}));
+  EXPECT_EQ(purge_question(), u"Which LOOTDROP-ID do you wish to purge from your database? 0=cancel"_s);
+}
+
+TEST_F(RepairCommandsTest, MakeLoottablesGivesEachListedNpcWithoutOneItsOwnInGridOrder) {
+  scratch->exec(u"INSERT INTO loottable (id,name) VALUES (40,'older'),(100,'old')"_s);
+  scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES "
+                "(11,'a',100),(12,'b',0),(13,'c',40),(14,'d',100),(15,'e',0),(16,'not listed',0)"_s);
+  listed_npcs({u"11|100"_s, u"12|0"_s, u"13|40"_s, u"14|100"_s, u"15|0"_s});
+  w->fix_loot_for_empty_loottablesx->trigger();
+
+  EXPECT_EQ(scratch->rows(u"SELECT id,name,mincash,maxcash,avgcoin,done FROM loottable WHERE id>100 ORDER BY id"_s),
+            (QStringList{u"101|ZiridezivuR3|1|1000|0|0"_s, u"102|ZiridezivuR3|1|1000|0|0"_s}));
+  EXPECT_EQ(stored_links(101), QStringList{u"500|1|1|0|100"_s});
+  EXPECT_EQ(stored_links(102), QStringList{u"500|1|1|0|100"_s});
+  EXPECT_EQ(npc_loottables(),
+            (QStringList{u"11|100"_s, u"12|101"_s, u"13|40"_s, u"14|100"_s, u"15|102"_s, u"16|0"_s}));
+  EXPECT_EQ(loottable_column(), (QStringList{u"100"_s, u"101"_s, u"40"_s, u"100"_s, u"102"_s}));
+  EXPECT_EQ(sql_text, u"UPDATE npc_types SET loottable_id=102 WHERE id=15"_s);
+  EXPECT_EQ(rec_count, 5);
+  EXPECT_EQ(io.messages, std::vector<QString>{u"Ok, Done!"_s});
+  EXPECT_FALSE(hourglass_left());
+
+  // Nobody left at 0: nothing is written, and the run still ends with its message.
+  repair().fix_loot_for_empty_loottablesx_Click();
+  EXPECT_EQ(scratch->count(u"loottable"_s), 4);
+  EXPECT_EQ(io.messages.size(), 2u);
+  EXPECT_EQ(io.messages.back(), u"Ok, Done!"_s);
+}
+
+TEST_F(RepairCommandsTest, MakeLoottablesWithAnEmptyListDoesNothingAndAnEmptyTableStartsAtOne) {
+  db_conn.close();
+  repair().fix_loot_for_empty_loottablesx_Click();
+  EXPECT_FALSE(db_conn.is_open());
+  EXPECT_TRUE(io.messages.empty());
+  EXPECT_EQ(rec_count, 0);
+
+  scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES (12,'b',0)"_s);
+  listed_npcs({u"12|0"_s});
+  repair().fix_loot_for_empty_loottablesx_Click();
+  EXPECT_EQ(npc_loottables(), QStringList{u"12|1"_s});
+  EXPECT_EQ(stored_links(1), QStringList{u"500|1|1|0|100"_s});
+}
+
+TEST_F(RepairCommandsTest, MakeLoottablesFailingHalfWayChangesNothing) {
+  scratch->exec(u"INSERT INTO loottable (id,name) VALUES (100,'old')"_s);
+  scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES (12,'b',0),(15,'e',0)"_s);
+  // The second new loot table's entry meets a row already there.
+  links(102, {u"500|1|1|0|100"_s});
+  listed_npcs({u"12|0"_s, u"15|0"_s});
+  repair().fix_loot_for_empty_loottablesx_Click();
+
+  EXPECT_EQ(scratch->count(u"loottable"_s), 1);
+  EXPECT_EQ(scratch->count(u"loottable_entries"_s), 1);
+  EXPECT_EQ(npc_loottables(), (QStringList{u"12|0"_s, u"15|0"_s}));
+  EXPECT_EQ(loottable_column(), (QStringList{u"0"_s, u"0"_s}));
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Making loottables (nothing was changed) failed"_s)) << io.messages[0].toStdString();
+  EXPECT_FALSE(hourglass_left());
+}
+
+TEST_F(RepairCommandsTest, MakeLoottablesWritesNothingForATypedNpcIdOrWithoutTheOwnLootdrop) {
+  scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES (11,'a',100),(12,'b',0),(15,'e',0)"_s);
+  listed_npcs({u"11|100"_s, u"12|0"_s, u"15|0"_s});
+  w->allgrids->setCellValue(3, 1, u"15 OR 1=1"_s);
+  repair().fix_loot_for_empty_loottablesx_Click();
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Row 3 of the NPC list holds no NPC id"_s)) << io.messages[0].toStdString();
+
+  w->allgrids->setCellValue(3, 1, 15.0);
+  own_lootdrop_id = 0;
+  repair().fix_loot_for_empty_loottablesx_Click();
+  EXPECT_EQ(io.messages.size(), 2u);
+
+  EXPECT_EQ(scratch->count(u"loottable"_s), 0);
+  EXPECT_EQ(npc_loottables(), (QStringList{u"11|100"_s, u"12|0"_s, u"15|0"_s}));
+}
+
+TEST_F(RepairCommandsTest, DeleteDoesNothingForAnEmptyAnswerOrZero) {
+  two_lootdrops();
+  something_current();
+  const QStringList before = everything();
+  sql_text = u"before"_s;
+  for (const QString& answer : {u""_s, u"0"_s, u"  0 "_s, u"0.0"_s, u"   "_s}) {
+    io.answers.push_back(answer);
+    w->LOOTDROP_wipe->trigger();
+  }
+  EXPECT_EQ(io.questions, std::vector<QString>(5, purge_question()));
+  EXPECT_TRUE(io.messages.empty());
+  EXPECT_EQ(sql_text, u"before"_s);
+  EXPECT_EQ(everything(), before);
+  expect_still_current();
+}
+
+TEST_F(RepairCommandsTest, DeleteRemovesTheLootdropEverywhereAndEmptiesTheLowerGrids) {
+  two_lootdrops();
+  listed_npcs({u"11|100"_s});
+  something_current();
+  io.answers = {u" 7 "_s};
+  repair().LOOTDROP_wipe_Click();
+
+  EXPECT_EQ(everything(), (QStringList{u"8|eight"_s, u"8|1001|50"_s, u"100|8"_s}));
+  EXPECT_EQ(sql_text, u"DELETE FROM lootdrop_entries WHERE lootdrop_id=7"_s);
+  EXPECT_EQ(w->loottableE->RowCount(), 0);
+  EXPECT_EQ(w->lootdropE->RowCount(), 0);
+  EXPECT_EQ(cur_loottable_id, 0);
+  EXPECT_EQ(cur_lootdrop_id, 0);
+  EXPECT_EQ(sel_loottable_row, 0);
+  EXPECT_EQ(sel_lootdrop_row, 0);
+  EXPECT_EQ(cur_item_id, 1001);
+  EXPECT_EQ(w->allgrids->RowCount(), 1);
+  EXPECT_EQ(io.messages, std::vector<QString>{u"Completed OK!"_s});
+
+  // A lootdrop that does not exist: nothing to delete, same ending.
+  io.answers = {u"999"_s};
+  repair().LOOTDROP_wipe_Click();
+  EXPECT_EQ(everything().size(), 3);
+  EXPECT_EQ(io.messages.back(), u"Completed OK!"_s);
+}
+
+TEST_F(RepairCommandsTest, DeleteSendsNothingForAnAnswerThatIsNoLootdropIdNorForTheOwnLootdrop) {
+  two_lootdrops();
+  scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (500,'ZiridezivuR3')"_s);
+  something_current();
+  const QStringList before = everything();
+  const QStringList answers = {u"7 OR 1=1"_s, u"abc"_s, u"7abc"_s, u"2.5"_s, u"-7"_s, u"500"_s};
+  for (const QString& answer : answers) {
+    io.answers.push_back(answer);
+    repair().LOOTDROP_wipe_Click();
+  }
+  EXPECT_EQ(everything(), before);
+  expect_still_current();
+  ASSERT_EQ(io.messages.size(), 6u);
+  EXPECT_EQ(io.messages[0], u"\"7 OR 1=1\" is not a lootdrop id. Nothing was deleted."_s);
+  EXPECT_EQ(io.messages[5], u"Lootdrop 500 is the program's own default lootdrop (ZiridezivuR3) and is not deleted."_s);
+}
+
+TEST_F(RepairCommandsTest, DeleteFailingHalfWayDeletesNothing) {
+  two_lootdrops();
+  something_current();
+  const QStringList before = everything();
+  scratch->exec(u"CREATE TRIGGER keep_lootdrops BEFORE DELETE ON lootdrop FOR EACH ROW "
+                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
+  io.answers = {u"7"_s};
+  repair().LOOTDROP_wipe_Click();
+  EXPECT_EQ(everything(), before);
+  expect_still_current();
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Deleting lootdrop 7 (nothing was deleted) failed"_s));
+}
+
+TEST_F(RepairCommandsTest, FixChancesBringsEveryChanceIntoTenToHundredOnce) {
+  chances({u"150"_s, u"100"_s, u"50"_s, u"10"_s, u"9.9"_s, u"1.5"_s, u"1"_s, u"0.5"_s, u"0.1"_s, u"0.05"_s, u"0"_s,
+           u"-3"_s});
+  something_current();
+  w->percX_fix->trigger();
+  const QStringList fixed = {u"100"_s, u"100"_s, u"50"_s, u"10"_s, u"10"_s, u"10"_s,
+                             u"100"_s, u"50"_s,  u"10"_s, u"10"_s, u"10"_s, u"10"_s};
+  EXPECT_EQ(stored_chances(), fixed);
+  EXPECT_EQ(sql_text, u"UPDATE lootdrop_entries SET chance=chance*100"_s);
+  EXPECT_EQ(io.messages, std::vector<QString>{u"Done, No problems!"_s});
+  expect_still_current();
+
+  repair().percX_fix_Click();
+  EXPECT_EQ(stored_chances(), fixed);
+}
+
+TEST_F(RepairCommandsTest, FixChancesFailingHalfWayChangesNothing) {
+  chances({u"150"_s, u"50"_s, u"0.5"_s});
+  // The last update, the one that makes fractions percentages again, is refused.
+  scratch->exec(u"CREATE TRIGGER no_growth BEFORE UPDATE ON lootdrop_entries FOR EACH ROW BEGIN "
+                "IF NEW.chance > OLD.chance * 50 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'; END IF; "
+                "END"_s);
+  repair().percX_fix_Click();
+  EXPECT_EQ(stored_chances(), (QStringList{u"150"_s, u"50"_s, u"0.5"_s}));
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Fixing the lootdrop chances (nothing was changed) failed"_s));
+}
+
+}  // namespace
