@@ -1,21 +1,21 @@
 #include "controls/grid_model.h"
 #include "editor/lootdrop_reorg.h"
-#include "test_loot_grids_support.h"
+#include "test_repair_support.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
-using loot_grids_testing::LootGrids;
+using repair_testing::RepairTest;
 
 namespace {
 
-class Renumbering : public LootGrids {
+class Renumbering : public RepairTest {
  protected:
   void TearDown() override {
     if (lootdrop_reorg* r = lootdrop_reorg::loaded()) r->close();
-    LootGrids::TearDown();
+    RepairTest::TearDown();
   }
   lootdrop_reorg& window() {
     w->Reorganize_Lootdrop_table->trigger();
@@ -31,19 +31,6 @@ class Renumbering : public LootGrids {
   void lootdrops(std::initializer_list<int> ids) {
     for (const int id : ids)
       scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'drop%1')"_s.arg(id));
-  }
-  QStringList stored() {
-    return scratch->rows(u"SELECT id,name FROM lootdrop ORDER BY id"_s) +
-           scratch->rows(u"SELECT lootdrop_id,item_id FROM lootdrop_entries ORDER BY 1,2"_s) +
-           scratch->rows(u"SELECT loottable_id,lootdrop_id FROM loottable_entries ORDER BY 1,2"_s);
-  }
-  void something_current() {
-    w->loottableE->setRowCount(1);
-    w->lootdropE->setRowCount(1);
-    cur_loottable_id = 100;
-    cur_lootdrop_id = 7;
-    sel_loottable_row = 1;
-    sel_lootdrop_row = 1;
   }
   static QString header(const IGrid* grid, int col) {
     return grid->model()->headerData(col - 1, Qt::Horizontal).toString();
@@ -102,15 +89,12 @@ TEST_F(Renumbering, GapsCloseInAscendingOrderCarryingEntriesAndLinks) {
                                u"Moving from #8 to #3"_s, u"Moving from #12 to #4"_s, kCompleted}));
   const lootdrop_reorg& r = *lootdrop_reorg::loaded();
   EXPECT_EQ(shown(r.itms), (QStringList{u"1|1"_s, u"2|2"_s, u"3|3"_s, u"4|4"_s}));
-  EXPECT_EQ(stored(), (QStringList{u"1|drop3"_s, u"2|drop7"_s, u"3|drop8"_s, u"4|drop12"_s,
-                                   u"1|1001"_s, u"2|1002"_s, u"2|1003"_s, u"4|1001"_s,
-                                   u"100|1"_s, u"100|4"_s, u"101|2"_s, u"102|99"_s}));
+  EXPECT_EQ(loot_rows(), (QStringList{u"1|drop3"_s, u"2|drop7"_s, u"3|drop8"_s, u"4|drop12"_s, u"1|1001|25"_s,
+                                      u"2|1002|25"_s, u"2|1003|25"_s, u"4|1001|25"_s, u"100|1"_s, u"100|4"_s,
+                                      u"101|2"_s, u"102|99"_s}));
   EXPECT_EQ(rec_count, 4);
   // The main window named lootdrops by their old ids.
-  EXPECT_EQ(w->loottableE->RowCount(), 0);
-  EXPECT_EQ(w->lootdropE->RowCount(), 0);
-  EXPECT_EQ(cur_lootdrop_id, 0);
-  EXPECT_EQ(cur_loottable_id, 0);
+  EXPECT_EQ(lower_grids(), nothing_shown());
   EXPECT_TRUE(io.messages.empty());
 
   // A second press finds nothing to move and leaves the main window alone.
@@ -120,8 +104,7 @@ TEST_F(Renumbering, GapsCloseInAscendingOrderCarryingEntriesAndLinks) {
   EXPECT_EQ(header(r.itms, 1), u"id"_s);
   EXPECT_EQ(header(r.itms, 2), u"index"_s);
   EXPECT_EQ(shown(r.itms).size(), 4);
-  EXPECT_EQ(cur_lootdrop_id, 7);
-  EXPECT_EQ(w->lootdropE->RowCount(), 1);
+  EXPECT_EQ(lower_grids(), something_shown());
   EXPECT_FALSE(r.itms->edit_cell(1, 1, u"9"_s));
 }
 
@@ -140,10 +123,10 @@ TEST_F(Renumbering, EntriesOfAMissingLootdropAreNeverJoinedToAnother) {
   // would take its id.
   entries(1, {u"1002|1|0|25|0|1|127|1"_s});
   links(100, {u"1|1|1|0|100"_s});
-  const QStringList before = stored();
+  const QStringList before = loot_rows();
 
   EXPECT_EQ(go(), (QStringList{kLoading, u"Nothing was moved."_s}));
-  EXPECT_EQ(stored(), before);
+  EXPECT_EQ(loot_rows(), before);
   EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), (QStringList{u"2|1"_s, u"5|2"_s}));
   ASSERT_EQ(io.messages.size(), 1u);
   EXPECT_TRUE(io.messages[0].contains(u"do not exist: 1. "_s)) << io.messages[0].toStdString();
@@ -156,14 +139,14 @@ TEST_F(Renumbering, ARefusedStatementMovesNothing) {
   scratch->exec(u"CREATE TRIGGER keep_links BEFORE UPDATE ON loottable_entries FOR EACH ROW "
                 "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
   something_current();
-  const QStringList before = stored();
+  const QStringList before = loot_rows();
 
   EXPECT_EQ(go().last(), u"Nothing was moved."_s);
-  EXPECT_EQ(stored(), before);
+  EXPECT_EQ(loot_rows(), before);
   EXPECT_EQ(scratch->scalar(u"SELECT value FROM variables WHERE varname='LootdropID'"_s), u"500"_s);
   EXPECT_EQ(own_lootdrop_id, 500);
   EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), (QStringList{u"3|1"_s, u"7|2"_s, u"500|3"_s}));
-  EXPECT_EQ(cur_lootdrop_id, 7);
+  EXPECT_EQ(lower_grids(), something_shown());
   ASSERT_EQ(io.messages.size(), 1u);
   EXPECT_TRUE(io.messages[0].startsWith(u"Renumbering the lootdrops (nothing was moved) failed"_s));
 }

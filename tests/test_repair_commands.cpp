@@ -1,14 +1,14 @@
 #include "editor/repair_commands.h"
-#include "test_loot_grids_support.h"
+#include "test_repair_support.h"
 
 #include <QAction>
 
 using namespace Qt::StringLiterals;
-using loot_grids_testing::LootGrids;
+using repair_testing::RepairTest;
 
 namespace {
 
-class RepairCommandsTest : public LootGrids {
+class RepairCommandsTest : public RepairTest {
  protected:
   // NPC grid rows "id|loottable", numbers as the loaders leave them.
   void listed_npcs(const QStringList& rows) {
@@ -27,22 +27,6 @@ class RepairCommandsTest : public LootGrids {
     return cells;
   }
   QStringList npc_loottables() { return scratch->rows(u"SELECT id,loottable_id FROM npc_types ORDER BY id"_s); }
-  // Something shown and current, as after a press on an NPC.
-  void something_current() {
-    w->loottableE->setRowCount(1);
-    w->lootdropE->setRowCount(2);
-    cur_loottable_id = 100;
-    cur_lootdrop_id = 7;
-    cur_item_id = 1001;
-    sel_loottable_row = 1;
-    sel_lootdrop_row = 2;
-  }
-  void expect_still_current() {
-    EXPECT_EQ(w->loottableE->RowCount(), 1);
-    EXPECT_EQ(w->lootdropE->RowCount(), 2);
-    EXPECT_EQ(cur_loottable_id, 100);
-    EXPECT_EQ(cur_lootdrop_id, 7);
-  }
   // Lootdrops 7 and 8 with entries; loot table 100 names both, 101 only 7.
   void two_lootdrops() {
     scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (7,'seven'),(8,'eight')"_s);
@@ -50,11 +34,6 @@ class RepairCommandsTest : public LootGrids {
     entries(8, {u"1001|1|0|50|0|1|127|1"_s});
     links(100, {u"7|1|1|0|100"_s, u"8|1|1|0|50"_s});
     links(101, {u"7|1|1|0|100"_s});
-  }
-  QStringList everything() {
-    return scratch->rows(u"SELECT id,name FROM lootdrop ORDER BY id"_s) +
-           scratch->rows(u"SELECT lootdrop_id,item_id,chance FROM lootdrop_entries ORDER BY 1,2"_s) +
-           scratch->rows(u"SELECT loottable_id,lootdrop_id FROM loottable_entries ORDER BY 1,2"_s);
   }
   void chances(const QStringList& values) {
     QStringList rows;
@@ -136,7 +115,7 @@ TEST_F(RepairCommandsTest, MakeLoottablesFailingHalfWayChangesNothing) {
   EXPECT_EQ(npc_loottables(), (QStringList{u"12|0"_s, u"15|0"_s}));
   EXPECT_EQ(loottable_column(), (QStringList{u"0"_s, u"0"_s}));
   ASSERT_EQ(io.messages.size(), 1u);
-  EXPECT_TRUE(io.messages[0].startsWith(u"Making loottables (nothing was changed) failed"_s)) << io.messages[0].toStdString();
+  EXPECT_TRUE(io.messages[0].startsWith(u"Making loottables (nothing was changed) failed"_s));
   EXPECT_FALSE(hourglass_left());
 }
 
@@ -160,7 +139,7 @@ TEST_F(RepairCommandsTest, MakeLoottablesWritesNothingForATypedNpcIdOrWithoutThe
 TEST_F(RepairCommandsTest, DeleteDoesNothingForAnEmptyAnswerOrZero) {
   two_lootdrops();
   something_current();
-  const QStringList before = everything();
+  const QStringList before = loot_rows();
   sql_text = u"before"_s;
   for (const QString& answer : {u""_s, u"0"_s, u"  0 "_s, u"0.0"_s, u"   "_s}) {
     io.answers.push_back(answer);
@@ -169,8 +148,8 @@ TEST_F(RepairCommandsTest, DeleteDoesNothingForAnEmptyAnswerOrZero) {
   EXPECT_EQ(io.questions, std::vector<QString>(5, purge_question()));
   EXPECT_TRUE(io.messages.empty());
   EXPECT_EQ(sql_text, u"before"_s);
-  EXPECT_EQ(everything(), before);
-  expect_still_current();
+  EXPECT_EQ(loot_rows(), before);
+  EXPECT_EQ(lower_grids(), something_shown());
 }
 
 TEST_F(RepairCommandsTest, DeleteRemovesTheLootdropEverywhereAndEmptiesTheLowerGrids) {
@@ -180,14 +159,9 @@ TEST_F(RepairCommandsTest, DeleteRemovesTheLootdropEverywhereAndEmptiesTheLowerG
   io.answers = {u" 7 "_s};
   repair().LOOTDROP_wipe_Click();
 
-  EXPECT_EQ(everything(), (QStringList{u"8|eight"_s, u"8|1001|50"_s, u"100|8"_s}));
+  EXPECT_EQ(loot_rows(), (QStringList{u"8|eight"_s, u"8|1001|50"_s, u"100|8"_s}));
   EXPECT_EQ(sql_text, u"DELETE FROM lootdrop_entries WHERE lootdrop_id=7"_s);
-  EXPECT_EQ(w->loottableE->RowCount(), 0);
-  EXPECT_EQ(w->lootdropE->RowCount(), 0);
-  EXPECT_EQ(cur_loottable_id, 0);
-  EXPECT_EQ(cur_lootdrop_id, 0);
-  EXPECT_EQ(sel_loottable_row, 0);
-  EXPECT_EQ(sel_lootdrop_row, 0);
+  EXPECT_EQ(lower_grids(), nothing_shown());
   EXPECT_EQ(cur_item_id, 1001);
   EXPECT_EQ(w->allgrids->RowCount(), 1);
   EXPECT_EQ(io.messages, std::vector<QString>{u"Completed OK!"_s});
@@ -195,7 +169,7 @@ TEST_F(RepairCommandsTest, DeleteRemovesTheLootdropEverywhereAndEmptiesTheLowerG
   // A lootdrop that does not exist: nothing to delete, same ending.
   io.answers = {u"999"_s};
   repair().LOOTDROP_wipe_Click();
-  EXPECT_EQ(everything().size(), 3);
+  EXPECT_EQ(loot_rows().size(), 3);
   EXPECT_EQ(io.messages.back(), u"Completed OK!"_s);
 }
 
@@ -203,14 +177,14 @@ TEST_F(RepairCommandsTest, DeleteSendsNothingForAnAnswerThatIsNoLootdropIdNorFor
   two_lootdrops();
   scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (500,'ZiridezivuR3')"_s);
   something_current();
-  const QStringList before = everything();
+  const QStringList before = loot_rows();
   const QStringList answers = {u"7 OR 1=1"_s, u"abc"_s, u"7abc"_s, u"2.5"_s, u"-7"_s, u"500"_s};
   for (const QString& answer : answers) {
     io.answers.push_back(answer);
     repair().LOOTDROP_wipe_Click();
   }
-  EXPECT_EQ(everything(), before);
-  expect_still_current();
+  EXPECT_EQ(loot_rows(), before);
+  EXPECT_EQ(lower_grids(), something_shown());
   ASSERT_EQ(io.messages.size(), 6u);
   EXPECT_EQ(io.messages[0], u"\"7 OR 1=1\" is not a lootdrop id. Nothing was deleted."_s);
   EXPECT_EQ(io.messages[5], u"Lootdrop 500 is the program's own default lootdrop (ZiridezivuR3) and is not deleted."_s);
@@ -219,13 +193,13 @@ TEST_F(RepairCommandsTest, DeleteSendsNothingForAnAnswerThatIsNoLootdropIdNorFor
 TEST_F(RepairCommandsTest, DeleteFailingHalfWayDeletesNothing) {
   two_lootdrops();
   something_current();
-  const QStringList before = everything();
+  const QStringList before = loot_rows();
   scratch->exec(u"CREATE TRIGGER keep_lootdrops BEFORE DELETE ON lootdrop FOR EACH ROW "
                 "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
   io.answers = {u"7"_s};
   repair().LOOTDROP_wipe_Click();
-  EXPECT_EQ(everything(), before);
-  expect_still_current();
+  EXPECT_EQ(loot_rows(), before);
+  EXPECT_EQ(lower_grids(), something_shown());
   ASSERT_EQ(io.messages.size(), 1u);
   EXPECT_TRUE(io.messages[0].startsWith(u"Deleting lootdrop 7 (nothing was deleted) failed"_s));
 }
@@ -240,7 +214,7 @@ TEST_F(RepairCommandsTest, FixChancesBringsEveryChanceIntoTenToHundredOnce) {
   EXPECT_EQ(stored_chances(), fixed);
   EXPECT_EQ(sql_text, u"UPDATE lootdrop_entries SET chance=chance*100"_s);
   EXPECT_EQ(io.messages, std::vector<QString>{u"Done, No problems!"_s});
-  expect_still_current();
+  EXPECT_EQ(lower_grids(), something_shown());
 
   repair().percX_fix_Click();
   EXPECT_EQ(stored_chances(), fixed);

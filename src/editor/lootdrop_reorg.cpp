@@ -254,10 +254,8 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids, std::s
     run(reorg_sql::drop_moves());
     db_conn.commit();
   } catch (const db::Error& e) {
-    db_conn.rollback();
     db_rs.close();
-    if (e.connection_lost()) db_conn.close();
-    report_db_error(u"Renumbering the lootdrops (nothing was moved)"_s, e);
+    report_rolled_back(u"Renumbering the lootdrops (nothing was moved)"_s, e);
     return false;
   }
   if (own_dest != 0) own_lootdrop_id = static_cast<std::int32_t>(own_dest);

@@ -25,7 +25,8 @@ QString new_loottable(std::int32_t loottable_id) {
 }
 
 QString new_loottable_entry(std::int32_t loottable_id, std::int32_t lootdrop_id) {
-  return u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) VALUES ("_s +
+  return u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
+         "VALUES ("_s +
          textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
 }
 
@@ -60,6 +61,12 @@ void empty_loot_grids(KorvexLoot& window) {
   cur_lootdrop_id = 0;
   sel_loottable_row = 0;
   sel_lootdrop_row = 0;
+}
+
+void report_rolled_back(const QString& what, const db::Error& error) {
+  db_conn.rollback();
+  if (error.connection_lost()) db_conn.close();
+  report_db_error(what, error);
 }
 
 namespace {
@@ -150,9 +157,7 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {
-    db_conn.rollback();
-    if (e.connection_lost()) db_conn.close();
-    report_db_error(u"Making loottables (nothing was changed)"_s, e);
+    report_rolled_back(u"Making loottables (nothing was changed)"_s, e);
     return false;
   }
 }
@@ -180,9 +185,7 @@ void RepairCommands::LOOTDROP_wipe_Click() {
     open_db(db_rs, db_conn);
     execute_together(repair_sql::delete_lootdrop(*id));
   } catch (const db::Error& e) {
-    db_conn.rollback();
-    if (e.connection_lost()) db_conn.close();
-    report_db_error(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
+    report_rolled_back(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
     return;
   }
   empty_loot_grids(w_);
@@ -196,9 +199,7 @@ void RepairCommands::percX_fix_Click() {
     open_db(db_rs, db_conn);
     execute_together(repair_sql::fix_chances());
   } catch (const db::Error& e) {
-    db_conn.rollback();
-    if (e.connection_lost()) db_conn.close();
-    report_db_error(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
+    report_rolled_back(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
     return;
   }
   operator_io().message(u"Done, No problems!"_s);

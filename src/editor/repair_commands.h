@@ -16,6 +16,9 @@
 #include <vector>
 
 class KorvexLoot;
+namespace db {
+class Error;
+}
 
 // The statement texts of the repair commands, one place per statement.
 namespace repair_sql {
@@ -36,6 +39,10 @@ QString purge_question();
 // operation does that may have left them naming lootdrops that are gone or
 // now carry another id.
 void empty_loot_grids(KorvexLoot& window);
+
+// Ends the open transaction without its changes and tells the operator that
+// `what` failed. A dead link is dropped, so the next operation connects again.
+void report_rolled_back(const QString& what, const db::Error& error);
 
 class RepairCommands : public QObject {
   Q_OBJECT
