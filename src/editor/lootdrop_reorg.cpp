@@ -149,23 +149,10 @@ void lootdrop_reorg::show_progress(const QString& text, bool paint) {
 
 void lootdrop_reorg::Command1_Click() {
   std::vector<std::int64_t> ids;
-  if (!list_lootdrops(ids)) {
+  if (!list_lootdrops(ids) || !move_lootdrops(ids)) {
     show_progress(kNothingMoved, true);
     repaint_now(out);
     return;
-  }
-  // Once an id differs from its position, every later one does too.
-  std::size_t first = 0;
-  while (first < ids.size() && ids[first] == static_cast<std::int64_t>(first) + 1) ++first;
-  if (first < ids.size()) {
-    if (!move_lootdrops(ids, first)) {
-      show_progress(kNothingMoved, true);
-      repaint_now(out);
-      return;
-    }
-    // What the main window shows names lootdrops by their old ids; a save
-    // there would write into the lootdrop that holds such an id now.
-    empty_loot_grids(main_);
   }
   for (int row = 1; row <= itms->RowCount(); ++row) itms->setCellValue(row, 1, itms->CellValue(row, 2));
   show_progress(u"COMPLETED!"_s, true);
@@ -220,7 +207,11 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
   return false;
 }
 
-bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids, std::size_t first) {
+bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
+  // Once an id differs from its position, every later one does too.
+  std::size_t first = 0;
+  while (first < ids.size() && ids[first] == static_cast<std::int64_t>(first) + 1) ++first;
+  if (first == ids.size()) return true;
   Moves moves;
   moves.reserve(ids.size() - first);
   for (std::size_t i = first; i < ids.size(); ++i) moves.emplace_back(ids[i], static_cast<std::int64_t>(i) + 1);
@@ -229,7 +220,8 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids, std::s
     if (!no_stray_entries(static_cast<std::int64_t>(ids.size()))) return false;
     // One statement per move and table would scan loottable_entries, which
     // has no key on lootdrop_id, once per lootdrop: the list of moves goes
-    // to the server, and each table moves in two statements.
+    // to the server, and each table moves in two statements. The progress
+    // text names each move as it is sent; all take effect at the commit.
     db_conn.begin_transaction();
     run(reorg_sql::drop_moves());
     run(reorg_sql::create_moves());
@@ -259,5 +251,8 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids, std::s
     return false;
   }
   if (own_dest != 0) own_lootdrop_id = static_cast<std::int32_t>(own_dest);
+  // What the main window shows names lootdrops by their old ids; a save
+  // there would write into the lootdrop that holds such an id now.
+  empty_loot_grids(main_);
   return true;
 }

@@ -73,9 +73,9 @@ class lootdrop_reorg : public QWidget {
 
   // Lists the ids into itms; false when the database failed (reported).
   bool list_lootdrops(std::vector<std::int64_t>& ids);
-  // Moves ids[i] to i + 1 from `first` on, in one transaction. False when
-  // nothing was moved (reported).
-  bool move_lootdrops(const std::vector<std::int64_t>& ids, std::size_t first);
+  // Moves every lootdrop ids[i] whose id is not i + 1 to that id, in one
+  // transaction. False when nothing was moved (reported).
+  bool move_lootdrops(const std::vector<std::int64_t>& ids);
   // False when entries name ids the moves would reach (reported).
   bool no_stray_entries(std::int64_t last_dest);
   void show_progress(const QString& text, bool paint);

@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 
 #include <limits>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
