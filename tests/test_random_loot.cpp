@@ -206,26 +206,22 @@ TEST_F(RandomLoot, TheWalkTakesWholeRunsAndSkipsEmptyAndRepeatedIds) {
   EXPECT_EQ(all_links(), QStringList{u"1|345|1|50|1|0"_s});
 }
 
-TEST_F(RandomLoot, TypedValuesAreCheckedBeforeAnythingIsWritten) {
+TEST_F(RandomLoot, BoxesReadTheNumberTheyBeginWithAndBadValuesAreRefusedFirst) {
   numbered_list(3);
   npcs({1, 2});
-  const auto refused = [&](const QString& perc, const QString& per_drop, const QString& chance) {
+  const auto refused = [&](const QString& per_drop, const QString& chance) {
     io.messages.clear();
-    settings(perc, per_drop, u"50"_s, chance);
+    settings(u"100"_s, per_drop, u"50"_s, chance);
     s->go_Click();
     return io.messages.size() == 1 ? io.messages[0] : QString();
   };
-  EXPECT_EQ(refused(u"100"_s, u"3"_s, u"abc"_s),
-            u"\"abc\" in \"% Each ITEM Drops\" is not a number. No loot was made."_s);
-  EXPECT_EQ(refused(u"100"_s, u"1e999"_s, u"10"_s),
-            u"\"1e999\" in \"# ITEMS/Lootdrop\" is not a number. No loot was made."_s);
-  EXPECT_EQ(refused(u"100"_s, u"16001"_s, u"10"_s), u"\"# ITEMS/Lootdrop\" may be at most 16000. No loot was made."_s);
+  EXPECT_EQ(refused(u"3"_s, u"1e999"_s), u"\"1e999\" in \"% Each ITEM Drops\" is too large. No loot was made."_s);
+  EXPECT_EQ(refused(u"16001"_s, u"10"_s), u"\"# ITEMS/Lootdrop\" may be at most 16000. No loot was made."_s);
   list({u"101|a"_s, u"12x|b"_s});
-  EXPECT_EQ(refused(u"100"_s, u"3"_s, u"10"_s), u"Row 2 of the item list holds no item id (\"12x\"). No loot was made."_s);
+  EXPECT_EQ(refused(u"3"_s, u"10"_s), u"Row 2 of the item list holds no item id (\"12x\"). No loot was made."_s);
   numbered_list(3);
   npcs({1, u"abc"_s});
-  EXPECT_EQ(refused(u"100"_s, u"3"_s, u"10"_s),
-            u"Row 2 of the NPC list holds no loottable id (\"abc\"). No loot was made."_s);
+  EXPECT_EQ(refused(u"3"_s, u"10"_s), u"Row 2 of the NPC list holds no loottable id (\"abc\"). No loot was made."_s);
 
   EXPECT_EQ(written(), 0);
   EXPECT_EQ(s->list_cursor, 0);
@@ -233,6 +229,16 @@ TEST_F(RandomLoot, TypedValuesAreCheckedBeforeAnythingIsWritten) {
   // No roll was taken.
   const double next = prng::next();
   EXPECT_EQ(static_cast<int>(std::floor(static_cast<float>(next) * 100.0f)) + 1, roll(1));
+
+  // A typed text counts for the number it begins with, or 0.
+  io.messages.clear();
+  npcs({1, 2});
+  settings(u"100%"_s, u"2 items"_s, u"half"_s, u"abc"_s);
+  s->go_Click();
+  EXPECT_TRUE(io.messages.empty());
+  EXPECT_EQ(custom_drops(), (QStringList{u"345:101,102"_s, u"346:103"_s}));
+  EXPECT_EQ(all_links(), (QStringList{u"1|345|1|0|1|0"_s, u"2|346|1|0|1|0"_s}));
+  EXPECT_EQ(stored_entries(346), QStringList{u"103|1|1|0|0|0|127|1"_s});
 }
 
 TEST_F(RandomLoot, AFailureHalfWayLeavesNoHalfMadeLootdrops) {

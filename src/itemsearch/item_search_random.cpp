@@ -94,11 +94,9 @@ struct RandomLootInput {
   double chance = 0;        // "% Each ITEM Drops"
 };
 
-// An empty box counts as 0; anything else must be one number.
-std::optional<double> box_number(const QLineEdit& box) {
-  if (box.text().trimmed().isEmpty()) return 0.0;
-  return grid_cells::number(QVariant(box.text()));
-}
+// A box reads as every typed number of the program does: the number its
+// text begins with, 0 when it begins with none ("25%" gives 25, "abc" 0).
+double box_value(const QLineEdit& box) { return textnum::numeric_value(box.text()); }
 
 // An id cell of the item list or the NPC grid as a whole number; an empty
 // cell (also one emptied by typing) gives 0.
@@ -118,13 +116,14 @@ std::optional<RandomLootInput> read_input(const item_search& w) {
                {w.lootdrop_new_perc, w.Label5, &input.probability},
                {w.Text2, w.Label3, &input.chance}};
   for (const auto& b : boxes) {
-    const std::optional<double> value = box_number(*b.box);
-    if (!value) {
+    // An overflowing number ("1e999") has no text a statement could carry.
+    const double value = box_value(*b.box);
+    if (!std::isfinite(value)) {
       operator_io().message(u"\""_s + b.box->text() + u"\" in \""_s + b.label->text() +
-                            u"\" is not a number. No loot was made."_s);
+                            u"\" is too large. No loot was made."_s);
       return std::nullopt;
     }
-    *b.value = *value;
+    *b.value = value;
   }
   if (input.per_lootdrop > item_search::kDropSlots) {
     operator_io().message(u"\""_s + w.Label2->text() + u"\" may be at most "_s +
@@ -195,7 +194,7 @@ bool item_search::percent_chance(std::int16_t& percent) {
 void item_search::get_loots_for_drop() {
   std::fill(drop_items.begin(), drop_items.end(), 0);
   // Never more items than drop_items has slots.
-  const double n = std::min(box_number(*number_drops_per_lootdrop).value_or(0), double(kDropSlots));
+  const double n = std::min(box_value(*number_drops_per_lootdrop), double(kDropSlots));
   const int rows = itms->RowCount();
   int k = 1;
   int row = list_cursor;
@@ -238,8 +237,8 @@ void item_search::go_Click() {
         if (!percent_chance(percent)) continue;
         get_loots_for_drop();
         if (first) {
-          // Asked once, over a connection of its own, before the writing
-          // starts; inside the transaction the following ids stay free.
+          // Asked once, before the transaction starts (the query connects
+          // anew); within the transaction the ids after it stay free.
           sql_text = random_loot_sql::max_lootdrop_query();
           new_lootdrop_id = next_id(sql_text);
           db_conn.begin_transaction();
