@@ -92,11 +92,18 @@ TEST_F(LoottableGridTest, CellsThatAreNoNumbersAreNamedAndNothingIsSent) {
   EXPECT_EQ(scratch->scalar(u"SELECT mindrop FROM loottable_entries WHERE lootdrop_id=12"_s), u"4"_s);
 }
 
-TEST_F(LoottableGridTest, EditOfARowWhoseLootdropHasNoItemsStoresAndSaysSo) {
+TEST_F(LoottableGridTest, EditOfARowWhoseLootdropHasNoItemsOrCannotBeReloadedStoresAndSaysSo) {
   load_loottable_57();
   type(w->loottableE, 3, 2, u"2"_s);
   EXPECT_EQ(stored_links(57).last(), u"12|2|1|0|12.5"_s);
   EXPECT_EQ(w->lootdropE->RowCount(), 0);
+  EXPECT_EQ(io.messages, std::vector<QString>{u"Make sure NO duplicate lootdrops exist!"_s});
+  // A reload the database refuses is told in the same words, once.
+  io.messages.clear();
+  scratch->exec(u"RENAME TABLE items TO items_gone"_s);
+  type(w->loottableE, 1, 2, u"3"_s);
+  scratch->exec(u"RENAME TABLE items_gone TO items"_s);
+  EXPECT_EQ(stored_links(57).first(), u"10|3|1|0|100"_s);
   EXPECT_EQ(io.messages, std::vector<QString>{u"Make sure NO duplicate lootdrops exist!"_s});
 }
 

@@ -125,7 +125,7 @@ LootdropGrid::LootdropGrid(KorvexLoot& window) : w_(window) {
   connect(w_.LiteBtnCtrl3, &LiteBtnCtrl::Click, this, &LootdropGrid::LiteBtnCtrl3_Click);
 }
 
-bool LootdropGrid::decode_lootdropE() {
+bool LootdropGrid::decode_lootdropE(bool report_failure) {
   IGrid& grid = *w_.lootdropE;
   Quiet quiet(quiet_);
   try {
@@ -150,7 +150,7 @@ bool LootdropGrid::decode_lootdropE() {
     return true;
   } catch (const db::Error& e) {
     db_rs.close();
-    report_db_error(QStringLiteral("Loading lootdrop ") + textnum::number_text(cur_lootdrop_id), e);
+    if (report_failure) report_db_error(QStringLiteral("Loading lootdrop ") + textnum::number_text(cur_lootdrop_id), e);
     return false;
   }
 }

@@ -37,9 +37,9 @@ class LootdropGrid : public QObject {
   static constexpr int kMaxItemTries = 10000;
 
   // Fills lootdropE with the items of cur_lootdrop_id. A database failure is
-  // reported and leaves the grid as far as it got; the result says whether
-  // the grid was loaded.
-  bool decode_lootdropE();
+  // reported (unless the caller reports it its own way) and leaves the grid
+  // as far as it got; the result says whether the grid was loaded.
+  bool decode_lootdropE(bool report_failure = true);
   // The save: the whole grid becomes the lootdrop's entries, then reload.
   void lootdropE_AfterCommitEdit(int lRow, int lCol);
   void LiteBtnCtrl2_Click();  // "+ ROW"

@@ -157,7 +157,8 @@ void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int lCol) {
   const auto lootdrop = grid_cells::whole(w_.loottableE->CellValue(lRow, 1));
   if (!lootdrop) return operator_io().message(kSaveFailed);
   cur_lootdrop_id = *lootdrop;
-  if (!lootdrops_.decode_lootdropE()) return;
+  // A failed reload is this save's failure too, told in its own words.
+  if (!lootdrops_.decode_lootdropE(false)) return operator_io().message(kSaveFailed);
   // The card keeps the item it showed; only the current item follows.
   const auto item = grid_cells::whole(w_.lootdropE->CellValue(1, 1));
   if (w_.lootdropE->RowCount() < 1 || !item) return operator_io().message(kSaveFailed);
