@@ -128,6 +128,27 @@ TEST_F(LootdropGridTest, LostConnectionChangesNothingAndTheNextSaveConnectsAgain
   EXPECT_EQ(scratch->scalar(u"SELECT chance FROM lootdrop_entries WHERE item_id=1001"_s), u"31"_s);
 }
 
+TEST_F(LootdropGridTest, AfterAFailedLoadTheGridIsNotStoredUnderTheNewLootdrop) {
+  load_lootdrop_10();
+  entries(11, {u"1004|1|1|5|0|1|2|1"_s});
+  // The load of 11 fails: the grid still holds lootdrop 10's rows.
+  scratch->exec(u"RENAME TABLE items TO items_gone"_s);
+  cur_lootdrop_id = 11;
+  EXPECT_FALSE(drops->decode_lootdropE());
+  scratch->exec(u"RENAME TABLE items_gone TO items"_s);
+  io.messages.clear();
+  type(w->lootdropE, 1, 5, u"30"_s);
+  sel_lootdrop_row = 1;
+  drops->LiteBtnCtrl3_Click();
+  EXPECT_EQ(stored_entries(11), QStringList{u"1004|1|1|5|0|1|2|1"_s});
+  ASSERT_EQ(io.messages.size(), 2u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Lootdrop 11 could not be loaded"_s));
+  EXPECT_EQ(w->lootdropE->RowCount(), 3);
+  ASSERT_TRUE(drops->decode_lootdropE());
+  type(w->lootdropE, 1, 5, u"30"_s);
+  EXPECT_EQ(stored_entries(11), QStringList{u"1004|1|1|30|0|1|2|1"_s});
+}
+
 TEST_F(LootdropGridTest, CellsThatAreNoNumbersAreNamedAndNothingIsSent) {
   load_lootdrop_10();
   scratch->exec(u"UPDATE lootdrop_entries SET chance=99 WHERE item_id=1003"_s);  // a save would undo this

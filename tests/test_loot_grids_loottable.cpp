@@ -107,6 +107,24 @@ TEST_F(LoottableGridTest, EditOfARowWhoseLootdropHasNoItemsOrCannotBeReloadedSto
   EXPECT_EQ(io.messages, std::vector<QString>{u"Make sure NO duplicate lootdrops exist!"_s});
 }
 
+TEST_F(LoottableGridTest, AfterAFailedLoadTheGridIsNotStoredUnderTheNewLoottable) {
+  load_loottable_57();
+  links(58, {u"11|1|1|0|100"_s});
+  // The load of 58 fails: the grid still holds 57's rows.
+  scratch->exec(u"RENAME TABLE loottable_entries TO gone"_s);
+  cur_loottable_id = 58;
+  EXPECT_FALSE(tables->decode_loottableE());
+  scratch->exec(u"RENAME TABLE gone TO loottable_entries"_s);
+  io.messages.clear();
+  type(w->loottableE, 1, 2, u"4"_s);
+  EXPECT_EQ(stored_links(58), QStringList{u"11|1|1|0|100"_s});
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"Loot table 58 could not be loaded"_s));
+  ASSERT_TRUE(tables->decode_loottableE());
+  type(w->loottableE, 1, 2, u"4"_s);
+  EXPECT_EQ(stored_links(58), QStringList{u"11|4|1|0|100"_s});
+}
+
 TEST_F(LoottableGridTest, PressLoadsTheRowsLootdropAndItsFirstItemsCard) {
   load_loottable_57();
   tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 0, 0);

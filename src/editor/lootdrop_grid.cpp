@@ -128,6 +128,7 @@ LootdropGrid::LootdropGrid(KorvexLoot& window) : w_(window) {
 bool LootdropGrid::decode_lootdropE(bool report_failure) {
   IGrid& grid = *w_.lootdropE;
   Quiet quiet(quiet_);
+  unloaded_ = cur_lootdrop_id;
   try {
     open_db(db_rs, db_conn);
     sql_text = lootdrop_sql::items_query(cur_lootdrop_id);
@@ -147,6 +148,7 @@ bool LootdropGrid::decode_lootdropE(bool report_failure) {
       db_rs.move_next();
     }
     db_rs.close();
+    unloaded_.reset();
     return true;
   } catch (const db::Error& e) {
     db_rs.close();
@@ -157,6 +159,12 @@ bool LootdropGrid::decode_lootdropE(bool report_failure) {
 
 bool LootdropGrid::store_entries(int skip_row) {
   const IGrid& grid = *w_.lootdropE;
+  if (unloaded_ == cur_lootdrop_id) {
+    operator_io().message(QStringLiteral("Lootdrop ") + textnum::number_text(cur_lootdrop_id) +
+                          QStringLiteral(" could not be loaded, so the grid may show other entries: nothing was "
+                                         "saved. Choose the lootdrop again first."));
+    return false;
+  }
   const auto rows = grid_cells::rows_to_save(grid, kSavedColumns, skip_row);
   if (!rows) return false;
   const std::int32_t lootdrop_id = cur_lootdrop_id;

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 class KorvexLoot;
 
@@ -58,6 +59,9 @@ class LootdropGrid : public QObject {
   void show_row(int row);
 
   KorvexLoot& w_;
+  // The lootdrop whose last load failed: the grid may still hold another
+  // lootdrop's rows, which a save must not store under this one's id.
+  std::optional<std::int32_t> unloaded_;
   // The grid's own reloads and removals move its current row; those moves
   // are not the operator's and must not change the selection state.
   int quiet_ = 0;

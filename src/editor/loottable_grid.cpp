@@ -97,6 +97,7 @@ LoottableGrid::LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops)
 
 bool LoottableGrid::decode_loottableE() {
   IGrid& grid = *w_.loottableE;
+  unloaded_ = cur_loottable_id;
   try {
     open_db(db_rs, db_conn);
     sql_text = loottable_sql::entries_query(cur_loottable_id);
@@ -115,6 +116,7 @@ bool LoottableGrid::decode_loottableE() {
       }
     }
     db_rs.close();
+    unloaded_.reset();
     if (n == 0) {
       operator_io().message(QStringLiteral("Error:NOT found in loottable_entries - this entry needs repairing!"));
       return false;
@@ -128,6 +130,12 @@ bool LoottableGrid::decode_loottableE() {
 }
 
 bool LoottableGrid::store_entries() {
+  if (unloaded_ == cur_loottable_id) {
+    operator_io().message(QStringLiteral("Loot table ") + textnum::number_text(cur_loottable_id) +
+                          QStringLiteral(" could not be loaded, so the grid may show other entries: nothing was "
+                                         "saved. Choose its NPC again first."));
+    return false;
+  }
   const auto rows = grid_cells::rows_to_save(*w_.loottableE, kSavedColumns);
   if (!rows) return false;
   try {

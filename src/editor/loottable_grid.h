@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 class KorvexLoot;
 class LootdropGrid;
@@ -56,4 +57,7 @@ class LoottableGrid : public QObject {
 
   KorvexLoot& w_;
   LootdropGrid& lootdrops_;
+  // The loot table whose last load failed: the grid may still hold another
+  // loot table's rows, which a save must not store under this one's id.
+  std::optional<std::int32_t> unloaded_;
 };
