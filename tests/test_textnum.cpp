@@ -3,9 +3,31 @@
 #include "platform/textnum.h"
 
 #include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <clocale>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace textnum;
+
+namespace {
+// Puts a comma-decimal locale into the C library's LC_NUMERIC, as QApplication
+// does from a German environment: an installed one, else de_DE compiled into
+// `dir`. False when the machine has neither.
+bool use_comma_numbers(const QTemporaryDir& dir) {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+    if (std::setlocale(LC_NUMERIC, name)) return true;
+  QProcess localedef;
+  localedef.start(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                                                QStringLiteral("ISO-8859-1"), dir.filePath(QStringLiteral("de_DE"))});
+  localedef.waitForFinished(30000);
+  qputenv("LOCPATH", dir.path().toLocal8Bit());
+  const bool ok = std::setlocale(LC_NUMERIC, "de_DE") != nullptr;
+  qunsetenv("LOCPATH");
+  return ok;
+}
+}  // namespace
 
 TEST(NumericValue, ReadsTheNumberATextBeginsWith) {
   EXPECT_DOUBLE_EQ(numeric_value(u"12abc"), 12);
@@ -34,6 +56,14 @@ TEST(NumericValue, PointIsTheSeparatorWhateverTheLocale) {
   EXPECT_DOUBLE_EQ(numeric_value(u"1.5"), 1.5);
   EXPECT_DOUBLE_EQ(numeric_value(u"1,5"), 1);
   QLocale::setDefault(saved);
+
+  const std::string saved_numeric = std::setlocale(LC_NUMERIC, nullptr);
+  QTemporaryDir dir;
+  if (!use_comma_numbers(dir)) GTEST_SKIP() << "no comma-decimal locale on this machine";
+  EXPECT_DOUBLE_EQ(numeric_value(u"12.5"), 12.5);
+  EXPECT_DOUBLE_EQ(numeric_value(u"-2.5e-1"), -0.25);
+  EXPECT_EQ(sql_number(12.5), u"12.5");
+  std::setlocale(LC_NUMERIC, saved_numeric.c_str());
 }
 
 TEST(NumericValue, IsNumberWantsTheWholeText) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
 #include <string>
 
 namespace textnum {
@@ -39,8 +40,10 @@ double parse(QStringView text, qsizetype start, qsizetype len) {
   std::string ascii;
   ascii.reserve(static_cast<size_t>(len));
   for (qsizetype k = start; k < start + len; ++k) ascii.push_back(static_cast<char>(text[k].unicode()));
-  // strtod honours the C locale's point, which the program never changes.
-  return std::strtod(ascii.c_str(), nullptr);
+  // Plain strtod follows LC_NUMERIC, which QApplication takes from the
+  // environment (a comma under de_DE): read with the "C" locale instead.
+  static const locale_t c_numbers = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+  return strtod_l(ascii.c_str(), nullptr, c_numbers);
 }
 
 QString whole_or_general(double value, QChar point) {
