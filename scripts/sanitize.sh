@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Optional: builds the tests with AddressSanitizer and UBSan (build-asan/) and
-# runs all of them against the private database server. Any memory error,
-# undefined behaviour or leak of our own fails the run. Slower than
-# scripts/test.sh (a second full build); not part of CI.
+# Builds the tests with AddressSanitizer and UBSan (build-asan/) and runs all
+# of them against the private database server. Any memory error, undefined
+# behaviour or leak of our own fails the run. A second full build, so it is
+# kept apart from scripts/test.sh; CI runs both.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
