@@ -7,6 +7,7 @@
 #include "support/testdb.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -98,6 +99,15 @@ TEST_F(StartupWindow, LetsStartWithoutMusicFileOpensTheLoadedMainWindow) {
   EXPECT_TRUE(mains.first()->isVisible());
   EXPECT_EQ(mains.first()->counter->text(), u"Number of NPC's:  0"_s);
   EXPECT_TRUE(io.messages.empty());
+  EXPECT_FALSE(io.ended);
+}
+
+TEST_F(StartupWindow, ClosedBeforeLetsStartItEndsTheProgram) {
+  use_data_folder(data_.path());
+  Splash* splash = open_splash();
+  QCloseEvent close;
+  EXPECT_THROW(splash->closeEvent(&close), ProgramEnded);
+  EXPECT_TRUE(windows_of_type<KorvexLoot>().isEmpty());
 }
 
 TEST_F(StartupWindow, UnplayableMusicIsFoundThroughBackslashPathsAndStaysHarmless) {

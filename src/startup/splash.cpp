@@ -3,9 +3,11 @@
 #include "controls/litebtnctrl.h"
 #include "editor/korvexloot.h"
 #include "startup/music_player.h"
+#include "startup/operator_io.h"
 #include "startup/settings.h"
 #include "startup/form_layout.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -133,11 +135,18 @@ void Splash::Form_Load() {
 void Splash::go_Click() {
   if (music_player) music_player->stop();
   music_player.reset();
+  main_opened_ = true;
   close();
   auto* main = new KorvexLoot();
   main->setAttribute(Qt::WA_DeleteOnClose);
   main->Form_Load();
   main->show();
+}
+
+void Splash::closeEvent(QCloseEvent* event) {
+  event->accept();
+  // A tool window does not end the program on its own when it closes.
+  if (!main_opened_) operator_io().end_program();
 }
 
 void Splash::paintEvent(QPaintEvent* event) {

@@ -23,6 +23,11 @@ class Splash : public QWidget {
   // the main window.
   void go_Click();
 
+  // Closed by the window system before "Let's Start" (Alt+F4): no other
+  // window exists yet, so the program ends, as with its last window. Public
+  // so the close can be driven without a window system.
+  void closeEvent(QCloseEvent* event) override;
+
   LiteBtnCtrl* go = nullptr;
   QLabel* Label1 = nullptr;
 
@@ -31,6 +36,7 @@ class Splash : public QWidget {
 
  private:
   QPixmap background_;
+  bool main_opened_ = false;
 };
 
 // The background picture of the start-up window, 452 x 350 pixels.
