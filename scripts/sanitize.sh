@@ -13,16 +13,8 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOT_SANITIZ
   -DLOOT_BUILD_BENCH=OFF > "$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; exit 1; }
 cmake --build "$BUILD" --target loot_tests -j"$(nproc)" >> "$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; exit 1; }
 
-started=0
-if ! bash scripts/db.sh status >/dev/null 2>&1; then
-  bash scripts/db.sh start
-  started=1
-fi
-stop_db() { if [ "$started" = 1 ]; then bash scripts/db.sh stop; fi; }
-trap stop_db EXIT
-
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
+bash scripts/with_db.sh ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600

@@ -9,16 +9,8 @@ bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOT_WERROR=ON > build.log 2>&1 || { cat build.log; exit 1; }
 cmake --build build -j"$(nproc)" >> build.log 2>&1 || { tail -60 build.log; exit 1; }
 
-started=0
-if ! bash scripts/db.sh status >/dev/null 2>&1; then
-  bash scripts/db.sh start
-  started=1
-fi
-stop_db() { if [ "$started" = 1 ]; then bash scripts/db.sh stop; fi; }
-trap stop_db EXIT
-
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 300
+bash scripts/with_db.sh ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 300
 
 # A short run of the settings fuzzer, when clang is there.
 if command -v clang++ >/dev/null 2>&1; then
