@@ -1,9 +1,23 @@
 #include "startup/app_start.h"
 
+#include "platform/odbc.h"
 #include "startup/operator_io.h"
 #include "startup/splash.h"
 
-#include <QApplication>
+#include <exception>
+
+bool LootApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const db::Error& e) {
+    if (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+    report_db_error(QStringLiteral("The last operation"), e);
+  } catch (const std::exception& e) {
+    if (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+    operator_io().message(QStringLiteral("The last operation failed: ") + QString::fromLocal8Bit(e.what()));
+  }
+  return false;
+}
 
 int run_program(QApplication& app) {
   QApplication::setApplicationName(app_title());
