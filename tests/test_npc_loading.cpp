@@ -268,6 +268,11 @@ TEST_F(NpcGrid, EditStoresTheRoundedLootTableIdOfTheRow) {
   EXPECT_EQ(cur_loottable_id, 100);
   EXPECT_EQ(w->loottableE->RowCount(), 2);
 
+  // A save that lost the server left no connection: the edit connects again.
+  db_conn.close();
+  ASSERT_TRUE(w->allgrids->edit_cell(3, 5, u"15"_s));
+  EXPECT_EQ(loottable_of(12), u"15"_s);
+
   // A new name is not stored; the row's loot table id is sent again.
   ASSERT_TRUE(w->allgrids->edit_cell(1, 2, u"renamed"_s));
   EXPECT_EQ(sql_text, u"UPDATE npc_types SET loottable_id='100' WHERE id='5'"_s);

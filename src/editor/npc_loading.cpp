@@ -253,8 +253,12 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
   const QString npc_id = grid_cells::number(npc) ? grid_cells::sql_value(npc) : npc.toString();
   sql_text = npc_sql::set_loottable(*loottable_id, npc_id);
   try {
+    // A grid save that lost the server dropped the connection; connect again
+    // rather than fail on every edit until something else does.
+    if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.execute(sql_text);
   } catch (const db::Error& e) {
+    if (e.connection_lost()) db_conn.close();
     report_db_error(u"Storing the NPC's loottable"_s, e);
   }
 }
