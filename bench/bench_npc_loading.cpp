@@ -1,7 +1,9 @@
 // The NPC loaders from the click to the filled grid, against the mariadb
 // client running the same query to /dev/null: the level loader over all
 // 100,000 NPCs (with the program's peak memory) and the zone loader over a
-// zone as large as the demo world's largest. Also the press on an NPC row.
+// zone as large as the demo world's largest. Also the press on an NPC row and
+// "Remove Selected NPCs" over many selected rows of a level load.
+#include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "editor/korvexloot.h"
 #include "editor/npc_loading.h"
@@ -13,7 +15,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QTableView>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -189,5 +193,31 @@ void BM_PressOnNpcRow(benchmark::State& state) {
   if (w.lootdropE->RowCount() != 20 || cur_item_id != 900001) state.SkipWithError("the NPC's loot was not shown");
 }
 BENCHMARK(BM_PressOnNpcRow)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// Every fifth NPC of a level load of 100,000 selected, then removed.
+void BM_RemoveSelectedNpcs(benchmark::State& state) {
+  db_settings = bench_support::bench_settings();
+  bench_support::ensure_npcs(kNpcs);
+  Editor editor;
+  KorvexLoot& w = *editor.window;
+  w.min_lvl->setText(QStringLiteral("1"));
+  w.max_lvl->setText(QStringLiteral("127"));
+  std::vector<double> ours;
+  for (auto _ : state) {
+    state.PauseTiming();
+    editor.npcs->LiteBtnCtrl1_Click();
+    QItemSelectionModel* selection = w.allgrids->view()->selectionModel();
+    QItemSelection picked;
+    for (int row = 0; row < kNpcs; row += 5)
+      picked.select(w.allgrids->model()->index(row, 0), w.allgrids->model()->index(row, 4));
+    selection->select(picked, QItemSelectionModel::Select);
+    state.ResumeTiming();
+    ours.push_back(seconds_of([&] { editor.npcs->rmv_selected_NPCS_Click(); }));
+  }
+  state.counters["remove_ms"] = median(ours) * 1000;
+  std::printf("remove %d selected NPCs of %d: %.1f ms\n", kNpcs / 5, kNpcs, median(ours) * 1000);
+  if (w.allgrids->RowCount() != kNpcs - kNpcs / 5) state.SkipWithError("the selected rows were not removed");
+}
+BENCHMARK(BM_RemoveSelectedNpcs)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -327,6 +327,9 @@ TEST_F(NpcGrid, RemoveSelectedDropsOnlyTheSelectedRows) {
   npcs->rmv_selected_NPCS_Click();
   EXPECT_EQ(shown(w->allgrids), (QStringList{before[0], before[2], before[4]}));
   EXPECT_EQ(w->counter->text(), u"Number of NPC's:  3"_s);
+  // Nothing stays selected: pressing again removes no other NPC.
+  npcs->rmv_selected_NPCS_Click();
+  EXPECT_EQ(shown(w->allgrids), (QStringList{before[0], before[2], before[4]}));
   // Only the grid changes.
   EXPECT_EQ(cur_loottable_id, 77);
   EXPECT_EQ(w->loottableE->RowCount(), 1);
