@@ -238,6 +238,13 @@ TEST_F(NpcGrid, PressOnAnEmptyLootTableGivesBothMessages) {
   EXPECT_EQ(w->loottableE->RowCount(), 0);
   EXPECT_EQ(w->lootdropE->RowCount(), 0);
   EXPECT_EQ(cur_lootdrop_id, 0);
+
+  // A load the database refuses is told once; the loot table is not called bad.
+  io.messages.clear();
+  without_table(u"loottable_entries"_s, [&] { press(1); });
+  ASSERT_EQ(io.messages.size(), 1u);
+  EXPECT_NE(io.messages[0], u"This loottable is BAD. You should delete it"_s);
+  EXPECT_EQ(w->loottableE->RowCount(), 0);
 }
 
 TEST_F(NpcGrid, PressBelowTheLastRowChangesNothing) {

@@ -43,6 +43,9 @@ class LoottableGrid : public QObject {
   // without entries is reported and leaves the grid as it was; so is a
   // database failure. The result says whether the grid was loaded.
   bool decode_loottableE();
+  // The last load was refused by the database (as opposed to finding no
+  // entries), so the grid does not show the current loot table.
+  bool load_failed() const { return unloaded_.has_value(); }
   // The save: the whole grid becomes the loot table's entries, then the
   // edited row's lootdrop fills the lootdrop grid.
   void loottableE_AfterCommitEdit(int lRow, int lCol);

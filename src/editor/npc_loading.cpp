@@ -228,6 +228,9 @@ void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int,
   // A loot table without entries gets decode_loottableE's message and then
   // this one.
   loottables_.decode_loottableE();
+  // A load the database refused has been reported already; the loot table
+  // itself may be fine, so it is not called bad.
+  if (loottables_.load_failed()) return;
   if (w_.loottableE->RowCount() == 0) {
     operator_io().message(u"This loottable is BAD. You should delete it"_s);
     return;
