@@ -195,9 +195,7 @@ bool LootdropGrid::store_entries(int skip_row) {
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {
-    db_conn.rollback();
-    // A dead link is dropped, so the next save connects again.
-    if (e.connection_lost()) db_conn.close();
+    abandon_transaction(e);
     report_db_error(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
                         QStringLiteral(" (nothing was changed)"),
                     e);

@@ -150,9 +150,7 @@ bool LoottableGrid::store_entries() {
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {
-    db_conn.rollback();
-    // A dead link is dropped, so the next save connects again.
-    if (e.connection_lost()) db_conn.close();
+    abandon_transaction(e);
     operator_io().message(kSaveFailed);
     return false;
   }

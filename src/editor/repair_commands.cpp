@@ -65,8 +65,7 @@ void empty_loot_grids(KorvexLoot& window) {
 }
 
 void report_rolled_back(const QString& what, const db::Error& error) {
-  db_conn.rollback();
-  if (error.connection_lost()) db_conn.close();
+  abandon_transaction(error);
   report_db_error(what, error);
 }
 

@@ -174,8 +174,7 @@ class InsertBatch {
 
 void end_failed_transaction(const db::Error& e) {
   db_rs.close();
-  db_conn.rollback();
-  if (e.connection_lost()) db_conn.close();
+  abandon_transaction(e);
 }
 
 }  // namespace

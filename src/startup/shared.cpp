@@ -100,6 +100,11 @@ std::int32_t next_id(const QString& query) {
   return *id;
 }
 
+void abandon_transaction(const db::Error& error) {
+  db_conn.rollback();
+  if (error.connection_lost()) db_conn.close();
+}
+
 void reset_shared_state() {
   db_rs.close();
   db_conn.close();

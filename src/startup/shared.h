@@ -36,5 +36,9 @@ std::int32_t first_free_id(const QString& probe_prefix);
 // gives no row or NULL (an empty table). Throws db::Error.
 std::int32_t next_id(const QString& query);
 
+// After a failed statement inside a transaction on db_conn: rolls it back,
+// and drops a connection that was lost so the next operation connects again.
+void abandon_transaction(const db::Error& error);
+
 // Every shared value back to its start (none, empty, 0). For tests.
 void reset_shared_state();
