@@ -61,6 +61,13 @@ TEST_F(ItemSearch, RendersWithItsControlsInPlace) {
   EXPECT_EQ(shot.pixelColor(500, 500), QColor(Qt::white));
 }
 
+TEST_F(ItemSearch, TheRandomLootPictureLeavesItsTextBoxesUncovered) {
+  for (QLineEdit* box : {s->perc, s->number_drops_per_lootdrop, s->lootdrop_new_perc, s->Text2}) {
+    const QRect area = box->geometry();
+    EXPECT_EQ(s->Frame1->childAt(area.bottomRight() + QPoint(-2, -2)), box) << box->objectName().toStdString();
+  }
+}
+
 TEST_F(ItemSearch, BasicSearchWritesIdsAndNamesWithCommasReplaced) {
   item(1001, u"Rusty Dagger"_s);
   item(1002, u"Rusty Sword, Chipped"_s);

@@ -266,6 +266,9 @@ void item_search::build_controls() {
   Image1->setGeometry(twips_rect(3360, 1320, 2640, 2175));
   Image1->setPixmap(korvexloot_picture());
   Image1->setScaledContents(true);
+  // The picture overlaps the right edge of the "% Each ITEM Drops" box: it is
+  // decoration and stays beneath the frame's controls.
+  Image1->lower();
   Frame1->hide();
   LiteBtnCtrl4 = make_button(f, u"LiteBtnCtrl4"_s, u"Random Loot"_s, twips_rect(6720, 9840, 2895, 375));
 
