@@ -190,6 +190,18 @@ TEST_F(LootdropGridTest, PlusRowAddsTheFirstItemTheGeneratorHitsAndMinusRowThenT
   EXPECT_TRUE(io.messages.empty());
 }
 
+TEST_F(LootdropGridTest, WithNoLootdropChosenPlusRowStoresNothingUnderLootdropZero) {
+  const std::vector<int> tries = first_tries(1);
+  items({QString::number(tries[0]) + u"=Lucky Charm"_s});
+  w->loottableE->AddRow();  // "create empty row" on an NPC without loot: no lootdrop is current
+  cur_lootdrop_id = 0;
+  drops->LiteBtnCtrl2_Click();
+  EXPECT_EQ(scratch->count(u"lootdrop_entries"_s), 0);
+  EXPECT_EQ(w->lootdropE->RowCount(), 0);
+  EXPECT_EQ(io.messages,
+            std::vector<QString>{u"No lootdrop is chosen, so nothing was saved. Choose a row of the loot table first."_s});
+}
+
 TEST_F(LootdropGridTest, PlusRowThatWouldDuplicateAnItemChangesNothing) {
   const std::vector<int> tries = first_tries(1);
   load_lootdrop_10();

@@ -67,6 +67,18 @@ TEST_F(LoottableGridTest, EmptyRowWaitsForTheNextEditWhichStoresEveryRow) {
   EXPECT_TRUE(io.messages.empty());
 }
 
+TEST_F(LoottableGridTest, AnNpcWithoutLoottableGetsNoEntriesUnderLoottableZero) {
+  items({u"5019=rusty dagger"_s});
+  cur_loottable_id = 0;  // as after pressing an NPC whose loot table is 0
+  tables->LiteBtnCtrl4_Click();
+  type(w->loottableE, 1, 5, u"90"_s);
+  tables->plusrow_Click();
+  EXPECT_EQ(scratch->count(u"loottable_entries"_s), 0);
+  EXPECT_EQ(scratch->count(u"lootdrop"_s), 0);
+  ASSERT_EQ(io.messages.size(), 2u);
+  EXPECT_TRUE(io.messages[0].startsWith(u"The chosen NPC has no loot table, so nothing was saved."_s));
+}
+
 TEST_F(LoottableGridTest, DuplicateLootdropRollsBackAndTheDatabaseKeepsItsEntries) {
   load_loottable_57();
   const QStringList before = stored_links(57);

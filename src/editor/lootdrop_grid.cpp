@@ -159,6 +159,12 @@ bool LootdropGrid::decode_lootdropE(bool report_failure) {
 
 bool LootdropGrid::store_entries(int skip_row) {
   const IGrid& grid = *w_.lootdropE;
+  if (cur_lootdrop_id == 0) {
+    // No lootdrop has id 0: entries stored under it belong to nothing.
+    operator_io().message(QStringLiteral("No lootdrop is chosen, so nothing was saved. Choose a row of the loot "
+                                         "table first."));
+    return false;
+  }
   if (unloaded_ == cur_lootdrop_id) {
     operator_io().message(QStringLiteral("Lootdrop ") + textnum::number_text(cur_lootdrop_id) +
                           QStringLiteral(" could not be loaded, so the grid may show other entries: nothing was "

@@ -129,7 +129,17 @@ bool LoottableGrid::decode_loottableE() {
   }
 }
 
+// Loot table 0 is an NPC's "no loot table": entries stored under it reach no NPC.
+static bool loottable_chosen() {
+  if (cur_loottable_id != 0) return true;
+  operator_io().message(
+      QStringLiteral("The chosen NPC has no loot table, so nothing was saved. \"Make Loottables for NPC's without "
+                     "any Loot\" gives it one."));
+  return false;
+}
+
 bool LoottableGrid::store_entries() {
+  if (!loottable_chosen()) return false;
   if (unloaded_ == cur_loottable_id) {
     operator_io().message(QStringLiteral("Loot table ") + textnum::number_text(cur_loottable_id) +
                           QStringLiteral(" could not be loaded, so the grid may show other entries: nothing was "
@@ -200,7 +210,7 @@ void LoottableGrid::LiteBtnCtrl4_Click() {
 }
 
 void LoottableGrid::plusrow_Click() {
-  if (w_.loottableE->RowCount() == 0) return;
+  if (w_.loottableE->RowCount() == 0 || !loottable_chosen()) return;
   Hourglass hourglass(w_);
   try {
     open_db(db_rs, db_conn);
