@@ -120,16 +120,14 @@ TEST_F(RandomLoot, GoMakesALootdropPerPassingNpcFromTheNextItemsOfTheList) {
   s->go->Click();
   QLocale::setDefault(before);
 
-  // The NPC without a loot table gets nothing (a link under loot table 0
-  // would reach no NPC) and takes nothing from the list; the operator is told.
-  EXPECT_EQ(io.messages, std::vector<QString>{u"1 NPC(s) drew loot but have no loot table, so they got none. "
-                                              "\"Make Loottables for NPC's without any Loot\" gives them one."_s});
-  EXPECT_EQ(custom_drops(), (QStringList{u"345:101,102,103"_s, u"346:104,105,106"_s, u"347:107"_s}));
-  EXPECT_EQ(all_links(), (QStringList{u"12|345|1|50|1|0"_s, u"12|346|1|50|1|0"_s, u"14|347|1|50|1|0"_s}));
+  EXPECT_TRUE(io.messages.empty());
+  EXPECT_EQ(custom_drops(), (QStringList{u"345:101,102,103"_s, u"346:104,105,106"_s, u"347:107"_s,
+                                         u"348:101,102,103"_s}));
+  EXPECT_EQ(all_links(), (QStringList{u"12|345|1|50|1|0"_s, u"12|346|1|50|1|0"_s, u"0|347|1|50|1|0"_s,
+                                      u"14|348|1|50|1|0"_s}));
   EXPECT_EQ(stored_entries(347), QStringList{u"107|1|1|12.5|0|0|127|1"_s});
-  EXPECT_EQ(s->list_cursor, 1);
+  EXPECT_EQ(s->list_cursor, 4);
   EXPECT_TRUE(sql_text.startsWith(u"INSERT INTO lootdrop (id,name) VALUES ( 345,"_s));
-  io.messages.clear();
   // The main window is neither reloaded nor cleared.
   EXPECT_EQ(current(), u"1,1,77,1,1,1,101"_s);
   EXPECT_EQ(s->out->text(), QString());

@@ -214,7 +214,6 @@ void item_search::go_Click() {
     return;
 
   std::optional<db::Error> failure;
-  int without_loottable = 0;
   {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
@@ -235,11 +234,6 @@ void item_search::go_Click() {
         repaint_throttled(this);
         std::int16_t percent = percent_of(input->percent);
         if (!percent_chance(percent)) continue;
-        // Loot table 0 is "none": a link under it would reach no NPC.
-        if (npc_loottable_id == 0) {
-          ++without_loottable;
-          continue;
-        }
         get_loots_for_drop();
         if (first) {
           // Asked once, before the transaction starts (the query connects
@@ -273,13 +267,7 @@ void item_search::go_Click() {
     }
   }
   out->setText(QString());
-  if (failure) {
-    report_db_error(u"Making the random loot (nothing was written)"_s, *failure);
-  } else if (without_loottable > 0) {
-    operator_io().message(textnum::number_text(without_loottable) +
-                          u" NPC(s) drew loot but have no loot table, so they got none. \"Make Loottables for "
-                          "NPC's without any Loot\" gives them one."_s);
-  }
+  if (failure) report_db_error(u"Making the random loot (nothing was written)"_s, *failure);
 }
 
 void item_search::delete_custom_loot_Click() {
