@@ -64,6 +64,15 @@ LiteBtnCtrl::LiteBtnCtrl(const QString& control_name, QWidget* parent) : QWidget
   setCaptionStyle(1);
 }
 
+LiteBtnCtrl* LiteBtnCtrl::placed(QWidget* parent, const QString& control_name, const QString& caption,
+                                 const QRect& rect) {
+  auto* button = from_properties(control_name,
+                                 {{QStringLiteral("caption"), caption}, {QStringLiteral("captionstyle"), QStringLiteral("1")}},
+                                 parent);
+  button->setGeometry(rect);
+  return button;
+}
+
 LiteBtnCtrl* LiteBtnCtrl::from_properties(const QString& control_name,
                                           const QList<QPair<QString, QString>>& saved,
                                           QWidget* parent) {

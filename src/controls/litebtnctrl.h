@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QString>
 #include <QTimer>
+#include <QRect>
 #include <QWidget>
 
 #include <functional>
@@ -23,6 +24,9 @@ class LiteBtnCtrl : public QWidget {
   // An instance made from saved key/value properties (keys match without
   // regard to case). Missing keys: Caption = control name, HotKeyCaption = "",
   // CaptionStyle = 2.
+  // A button as the windows save theirs: its caption and caption style 1,
+  // placed at rect.
+  static LiteBtnCtrl* placed(QWidget* parent, const QString& control_name, const QString& caption, const QRect& rect);
   static LiteBtnCtrl* from_properties(const QString& control_name,
                                       const QList<QPair<QString, QString>>& saved,
                                       QWidget* parent = nullptr);

@@ -65,13 +65,6 @@ QLabel* make_label(QWidget* parent, const QString& name, const QString& text, co
   return label;
 }
 
-LiteBtnCtrl* make_button(QWidget* parent, const QString& name, const QString& caption, const QRect& rect) {
-  auto* button =
-      LiteBtnCtrl::from_properties(name, {{u"caption"_s, caption}, {u"captionstyle"_s, u"1"_s}}, parent);
-  button->setGeometry(rect);
-  return button;
-}
-
 QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
   auto* box = new QLineEdit(text, parent);
   box->setObjectName(name);
@@ -187,10 +180,10 @@ void KorvexLoot::build_controls(QWidget* surface) {
   Image1->setPixmap(korvexloot_picture());
   Image1->setScaledContents(true);
 
-  find_item = make_button(surface, u"find_item"_s, u"Item Search"_s, twips_rect(0, 120, 1455, 375));
-  Search_Grids = make_button(surface, u"Search_Grids"_s, u"LOAD NPC in ZONE"_s, twips_rect(3600, 120, 2175, 375));
+  find_item = LiteBtnCtrl::placed(surface, u"find_item"_s, u"Item Search"_s, twips_rect(0, 120, 1455, 375));
+  Search_Grids = LiteBtnCtrl::placed(surface, u"Search_Grids"_s, u"LOAD NPC in ZONE"_s, twips_rect(3600, 120, 2175, 375));
   LiteBtnCtrl1 =
-      make_button(surface, u"LiteBtnCtrl1"_s, u"LOAD NPC by LEVEL RNG"_s, twips_rect(3600, 480, 2175, 375));
+      LiteBtnCtrl::placed(surface, u"LiteBtnCtrl1"_s, u"LOAD NPC by LEVEL RNG"_s, twips_rect(3600, 480, 2175, 375));
   range_use = new QCheckBox(u"Use Range"_s, surface);
   range_use->setObjectName(u"range_use"_s);
   range_use->setGeometry(twips_rect(5760, 120, 1455, 375));
@@ -199,15 +192,15 @@ void KorvexLoot::build_controls(QWidget* surface) {
   max_lvl = make_text_box(surface, u"max_lvl"_s, u"10"_s, twips_rect(6720, 480, 495, 375));
   allgrids = make_grid(surface, u"allgrids"_s, twips_rect(120, 1200, 8055, 8775));
   allgrids->setMultiSelect(true);
-  LiteBtnCtrl2 = make_button(surface, u"LiteBtnCtrl2"_s, u"+ ROW"_s, twips_rect(8520, 3720, 855, 375));
-  LiteBtnCtrl3 = make_button(surface, u"LiteBtnCtrl3"_s, u"- ROW"_s, twips_rect(8520, 4080, 855, 375));
+  LiteBtnCtrl2 = LiteBtnCtrl::placed(surface, u"LiteBtnCtrl2"_s, u"+ ROW"_s, twips_rect(8520, 3720, 855, 375));
+  LiteBtnCtrl3 = LiteBtnCtrl::placed(surface, u"LiteBtnCtrl3"_s, u"- ROW"_s, twips_rect(8520, 4080, 855, 375));
   loottableE = make_grid(surface, u"loottableE"_s, twips_rect(9480, 120, 7935, 2895));
   lootdropE = make_grid(surface, u"lootdropE"_s, twips_rect(9480, 3120, 11175, 6855));
-  LiteBtnCtrl4 = make_button(surface, u"LiteBtnCtrl4"_s, u"create empty row"_s, twips_rect(17520, 240, 1575, 375));
-  plusrow = make_button(surface, u"plusrow"_s, u"+ ROW"_s, twips_rect(17520, 720, 855, 375));
-  removegridrow = make_button(surface, u"removegridrow"_s, u"- ROW"_s, twips_rect(17520, 1080, 855, 375));
+  LiteBtnCtrl4 = LiteBtnCtrl::placed(surface, u"LiteBtnCtrl4"_s, u"create empty row"_s, twips_rect(17520, 240, 1575, 375));
+  plusrow = LiteBtnCtrl::placed(surface, u"plusrow"_s, u"+ ROW"_s, twips_rect(17520, 720, 855, 375));
+  removegridrow = LiteBtnCtrl::placed(surface, u"removegridrow"_s, u"- ROW"_s, twips_rect(17520, 1080, 855, 375));
   rmv_selected_NPCS =
-      make_button(surface, u"rmv_selected_NPCS"_s, u"Remove Selected NPCs"_s, twips_rect(5280, 10080, 2175, 375));
+      LiteBtnCtrl::placed(surface, u"rmv_selected_NPCS"_s, u"Remove Selected NPCs"_s, twips_rect(5280, 10080, 2175, 375));
 
   // Labels and the picture are drawn on the window's own surface, under
   // every other control ("Item Search" covers "Zone Name", the level boxes

@@ -120,13 +120,6 @@ QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& te
   return box;
 }
 
-LiteBtnCtrl* make_button(QWidget* parent, const QString& name, const QString& caption, const QRect& rect) {
-  auto* button =
-      LiteBtnCtrl::from_properties(name, {{u"caption"_s, caption}, {u"captionstyle"_s, u"1"_s}}, parent);
-  button->setGeometry(rect);
-  return button;
-}
-
 void make_white(QWidget* w) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::Window, Qt::white);
@@ -209,16 +202,16 @@ void item_search::build_controls() {
   itms->setEditable(true);
 
   search_input = make_text_box(f, u"search_input"_s, u"rusty"_s, twips_rect(5400, 240, 3135, 510), box_font);
-  CLX = make_button(f, u"CLX"_s, u"X"_s, twips_rect(8520, 240, 375, 495));
+  CLX = LiteBtnCtrl::placed(f, u"CLX"_s, u"X"_s, twips_rect(8520, 240, 375, 495));
   filter = make_text_box(f, u"filter"_s, u"aint=5"_s, twips_rect(5400, 960, 3135, 510), box_font);
-  simple_search = make_button(f, u"simple_search"_s, u"Basic Search"_s, twips_rect(5400, 1680, 1575, 375));
-  LiteBtnCtrl1 = make_button(f, u"LiteBtnCtrl1"_s, u"Adv Search"_s, twips_rect(6960, 1680, 1575, 375));
-  remve_item = make_button(f, u"remve_item"_s, u"Remove Item/s"_s, twips_rect(5400, 2160, 1575, 375));
-  add_itm = make_button(f, u"add_itm"_s, u"Add Blank Item"_s, twips_rect(6960, 2160, 1575, 375));
-  export_lst = make_button(f, u"export_lst"_s, u"Export List"_s, twips_rect(5400, 3120, 1575, 375));
+  simple_search = LiteBtnCtrl::placed(f, u"simple_search"_s, u"Basic Search"_s, twips_rect(5400, 1680, 1575, 375));
+  LiteBtnCtrl1 = LiteBtnCtrl::placed(f, u"LiteBtnCtrl1"_s, u"Adv Search"_s, twips_rect(6960, 1680, 1575, 375));
+  remve_item = LiteBtnCtrl::placed(f, u"remve_item"_s, u"Remove Item/s"_s, twips_rect(5400, 2160, 1575, 375));
+  add_itm = LiteBtnCtrl::placed(f, u"add_itm"_s, u"Add Blank Item"_s, twips_rect(6960, 2160, 1575, 375));
+  export_lst = LiteBtnCtrl::placed(f, u"export_lst"_s, u"Export List"_s, twips_rect(5400, 3120, 1575, 375));
   list_name_field =
       make_text_box(f, u"list_name_field"_s, u"basic_items"_s, twips_rect(7080, 3120, 1575, 375), font());
-  import_list = make_button(f, u"import_list"_s, u"Import List"_s, twips_rect(5400, 3600, 1575, 375));
+  import_list = LiteBtnCtrl::placed(f, u"import_list"_s, u"Import List"_s, twips_rect(5400, 3600, 1575, 375));
   append_chk = new QCheckBox(u"Append to list"_s, f);
   append_chk->setObjectName(u"append_chk"_s);
   append_chk->setGeometry(twips_rect(7200, 3600, 1335, 375));
@@ -227,7 +220,7 @@ void item_search::build_controls() {
   QPalette white_face = append_chk->palette();
   white_face.setColor(QPalette::Button, Qt::white);
   append_chk->setPalette(white_face);
-  clear_grd = make_button(f, u"clear_grd"_s, u"Clear List"_s, twips_rect(5400, 4080, 1575, 375));
+  clear_grd = LiteBtnCtrl::placed(f, u"clear_grd"_s, u"Clear List"_s, twips_rect(5400, 4080, 1575, 375));
 
   Filex = new QListWidget(f);
   Filex->setObjectName(u"Filex"_s);
@@ -235,10 +228,10 @@ void item_search::build_controls() {
   Filex->setFont(small_font);
 
   assign_to_lootdrop =
-      make_button(f, u"assign_to_lootdrop"_s, u"Assign ALL to LOOTDROP"_s, twips_rect(5400, 5160, 3255, 375));
-  LiteBtnCtrl3 = make_button(f, u"LiteBtnCtrl3"_s, u"Grab Items from Lootdrop"_s, twips_rect(8760, 5160, 2895, 375));
+      LiteBtnCtrl::placed(f, u"assign_to_lootdrop"_s, u"Assign ALL to LOOTDROP"_s, twips_rect(5400, 5160, 3255, 375));
+  LiteBtnCtrl3 = LiteBtnCtrl::placed(f, u"LiteBtnCtrl3"_s, u"Grab Items from Lootdrop"_s, twips_rect(8760, 5160, 2895, 375));
   LiteBtnCtrl2 =
-      make_button(f, u"LiteBtnCtrl2"_s, u"Assign SELECTED to LOOTDROP"_s, twips_rect(5400, 5640, 3255, 375));
+      LiteBtnCtrl::placed(f, u"LiteBtnCtrl2"_s, u"Assign SELECTED to LOOTDROP"_s, twips_rect(5400, 5640, 3255, 375));
 
   // The random loot settings, hidden until "Random Loot" is pressed.
   Frame1 = new QGroupBox(u"RandomLoot"_s, f);
@@ -258,9 +251,9 @@ void item_search::build_controls() {
       make_text_box(Frame1, u"lootdrop_new_perc"_s, u"50"_s, twips_rect(4800, 720, 735, 435), box_font);
   Label3 = make_label(Frame1, u"Label3"_s, u"% Each ITEM Drops"_s, twips_rect(120, 1320, 2535, 375), small_font);
   Text2 = make_text_box(Frame1, u"Text2"_s, u"10"_s, twips_rect(2760, 1200, 735, 435), box_font);
-  go = make_button(Frame1, u"go"_s, u"GO"_s, twips_rect(120, 1800, 2535, 375));
+  go = LiteBtnCtrl::placed(Frame1, u"go"_s, u"GO"_s, twips_rect(120, 1800, 2535, 375));
   delete_custom_loot =
-      make_button(Frame1, u"delete_custom_loot"_s, u"DELETE CUSTOM LOOT"_s, twips_rect(120, 2880, 2535, 375));
+      LiteBtnCtrl::placed(Frame1, u"delete_custom_loot"_s, u"DELETE CUSTOM LOOT"_s, twips_rect(120, 2880, 2535, 375));
   Image1 = new QLabel(Frame1);
   Image1->setObjectName(u"Image1"_s);
   Image1->setGeometry(twips_rect(3360, 1320, 2640, 2175));
@@ -270,7 +263,7 @@ void item_search::build_controls() {
   // decoration and stays beneath the frame's controls.
   Image1->lower();
   Frame1->hide();
-  LiteBtnCtrl4 = make_button(f, u"LiteBtnCtrl4"_s, u"Random Loot"_s, twips_rect(6720, 9840, 2895, 375));
+  LiteBtnCtrl4 = LiteBtnCtrl::placed(f, u"LiteBtnCtrl4"_s, u"Random Loot"_s, twips_rect(6720, 9840, 2895, 375));
 
   form_->show();
 }

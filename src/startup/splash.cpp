@@ -120,8 +120,7 @@ Splash::Splash(QWidget* parent)
   Label1->setAutoFillBackground(true);
   Label1->setPalette(pal);
 
-  go = LiteBtnCtrl::from_properties(u"go"_s, {{u"caption"_s, u"Let's Start"_s}, {u"captionstyle"_s, u"1"_s}}, this);
-  go->setGeometry(twips_rect(2640, 5280, 2175, 495));
+  go = LiteBtnCtrl::placed(this, u"go"_s, u"Let's Start"_s, twips_rect(2640, 5280, 2175, 495));
   connect(go, &LiteBtnCtrl::Click, this, &Splash::go_Click);
 }
 
