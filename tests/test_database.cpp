@@ -156,18 +156,23 @@ TEST_F(Database, LostConnectionIsAnErrorNotACrash) {
 }
 
 TEST_F(Database, FirstFreeIdFindsTheSmallestGap) {
-  const QString probe = QStringLiteral("SELECT id FROM lootdrop WHERE id=");
-  EXPECT_EQ(first_free_id(probe), 1);
-  EXPECT_TRUE(db_conn.is_open());
-  EXPECT_FALSE(db_rs.is_open());
-  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (1), (2), (3), (5)"));
-  EXPECT_EQ(first_free_id(probe), 4);
-  scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES (4)"));
-  EXPECT_EQ(first_free_id(probe), 6);
-  scratch->exec(QStringLiteral("DELETE FROM lootdrop WHERE id = 1"));
-  EXPECT_EQ(first_free_id(probe), 1);
-  // A probe of another shape still works, one candidate at a time.
-  EXPECT_EQ(first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id = 0 + ")), 1);
+  // The program's probe, and one of another shape, which is asked one
+  // candidate at a time.
+  const QString probes[] = {QStringLiteral("SELECT id FROM lootdrop WHERE id="),
+                            QStringLiteral("SELECT id FROM lootdrop WHERE id = 0 + ")};
+  const std::pair<QString, int> tables[] = {{QString(), 1},
+                                            {QStringLiteral("(1), (2), (3), (5)"), 4},
+                                            {QStringLiteral("(1), (2), (3), (4), (5)"), 6},
+                                            {QStringLiteral("(2), (3), (4), (5)"), 1}};
+  for (const auto& [ids, free] : tables) {
+    scratch->exec(QStringLiteral("DELETE FROM lootdrop"));
+    if (!ids.isEmpty()) scratch->exec(QStringLiteral("INSERT INTO lootdrop (id) VALUES ") + ids);
+    for (const QString& probe : probes) {
+      EXPECT_EQ(first_free_id(probe), free) << ids.toStdString() << " / " << probe.toStdString();
+      EXPECT_TRUE(db_conn.is_open());
+      EXPECT_FALSE(db_rs.is_open());
+    }
+  }
 }
 
 TEST_F(Database, FirstFreeIdReportsAFullRangeInsteadOfLooping) {

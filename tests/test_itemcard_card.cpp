@@ -183,6 +183,28 @@ TEST_F(ItemCard, LoreValuesAndNegativeValuesShownAsTheyAre) {
                                 u"Class: ", u"Race: ", u"Price(cp): 0", u"Deity: ALL ALLOWED"}));
 }
 
+TEST_F(ItemCard, LinesShownAboveZeroShowAtOne) {
+  struct Case {
+    const char16_t* column;
+    QStringList shown;  // between the slot line and the weight line
+  };
+  const Case cases[] = {
+      {u"damage", {u"Skill: ,  Atk Delay: 12"_qs, u"DMG: 1"_qs}},
+      {u"ac", {u"AC: 1"_qs}},
+      {u"reclevel", {u"Recommended level of 1"_qs}},
+      {u"reqlevel", {u"Required level of 1"_qs}},
+  };
+  int id = 0;
+  for (const Case& c : cases) {
+    const QString column = QString::fromUtf16(c.column);
+    add_item(*scratch, ++id, {{u"itemtype"_qs, u"10"_qs}, {u"delay"_qs, u"12"_qs}, {column, u"1"_qs}});
+    QString expected = lines({u"MAGIC ITEM:NO     NO TRADE ", u"Lore:NO", u"Slot: none"});
+    for (const QString& line : c.shown) expected += line + QStringLiteral("\r\n");
+    expected += lines({u"WT: 0 Size: TINY", u"Class: ", u"Race: ", u"Price(cp): 0", u"Deity: ALL ALLOWED"});
+    EXPECT_EQ(card_of(id), expected) << column.toStdString();
+  }
+}
+
 TEST_F(ItemCard, BaneBodyTypeLastMatchWinsAndAnEmptyNameEndsNoLine) {
   const auto bane_of = [&](int id, int body) {
     add_item(*scratch, id, {{u"itemtype"_qs, u"10"_qs}, {u"banedmgamt"_qs, u"-8"_qs},

@@ -53,17 +53,18 @@ TEST_F(LootdropGridTest, LoadPutsChargesBeforeEquipAndLeavesOutMissingItems) {
   EXPECT_TRUE(io.messages.empty());
 }
 
-TEST_F(LootdropGridTest, StatementTextsForOrdinaryInput) {
-  EXPECT_EQ(lootdrop_sql::delete_entries(10), u"DELETE FROM lootdrop_entries WHERE lootdrop_id=10"_s);
-  EXPECT_EQ(lootdrop_sql::insert_entry(10, {u"1001"_s, u"1"_s, u"0"_s, u"12.5"_s, u"1"_s, u"50"_s, u"1"_s}),
-            u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,npc_min_level,"
-            "npc_max_level,multiplier) VALUES ( 10,1001,1,0,12.5,1,50,1)"_s);
-  EXPECT_EQ(lootdrop_sql::item_probe(4711), u"SELECT id,name FROM items WHERE id=4711"_s);
-}
-
 TEST_F(LootdropGridTest, EditStoresTheWholeGridThenReloadsAndShowsTheEditedRowsItem) {
   load_lootdrop_10();
-  type(w->lootdropE, 3, 1, u"1004"_s);  // another existing item in row 3
+  {
+    const testing_support::SentStatements sent;
+    type(w->lootdropE, 3, 1, u"1004"_s);  // another existing item in row 3
+    EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM lootdrop_entries WHERE lootdrop_id=10"_s});
+    const QString insert = u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                           "npc_min_level,npc_max_level,multiplier) VALUES ( 10,"_s;
+    EXPECT_EQ(sent.starting_with(u"INSERT"_s), (QStringList{insert + u"1001,1,0,25,1,50,1)"_s,
+                                                            insert + u"1002,3,1,12.5,5,60,2)"_s,
+                                                            insert + u"1004,1,1,100,0,127,1)"_s}));
+  }
   EXPECT_EQ(stored_entries(10), (QStringList{u"1001|1|0|25|0|1|50|1"_s, u"1002|3|1|12.5|0|5|60|2"_s,
                                              u"1004|1|1|100|0|0|127|1"_s}));
   EXPECT_EQ(sel_lootdrop_row, 3);
@@ -174,7 +175,13 @@ TEST_F(LootdropGridTest, PlusRowAddsTheFirstItemTheGeneratorHitsAndMinusRowThenT
   EXPECT_EQ(scratch->count(u"lootdrop_entries"_s), 0);
 
   load_lootdrop_10();
+  const QString probe = u"SELECT id,name FROM items WHERE id="_s;
+  auto sent = std::make_unique<testing_support::SentStatements>();
   drops->LiteBtnCtrl2_Click();
+  EXPECT_EQ(sent->starting_with(probe), (QStringList{probe + QString::number(tries[0]),
+                                                     probe + QString::number(tries[1]),
+                                                     probe + QString::number(tries[2])}));
+  sent.reset();
   const QString lucky = QString::number(tries[2]);
   EXPECT_EQ(stored_entries(10).last(), lucky + u"|1|1|50|0|0|127|1"_s);
   EXPECT_EQ(stored_entries(10).size(), 4);

@@ -36,27 +36,20 @@ TEST_F(LoottableGridTest, LoadShowsTheEntriesAndReportsALoottableWithoutAny) {
   EXPECT_EQ(w->loottableE->RowCount(), 3);
 }
 
-TEST_F(LoottableGridTest, StatementTextsForOrdinaryInput) {
-  EXPECT_EQ(loottable_sql::delete_entries(57), u"DELETE FROM loottable_entries WHERE loottable_id=57"_s);
-  EXPECT_EQ(loottable_sql::insert_entry(57, {u"10"_s, u"1"_s, u"1"_s, u"0"_s, u"12.5"_s}),
-            u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
-            "VALUES (57,10,1,1,0,12.5)"_s);
-  EXPECT_EQ(loottable_sql::insert_placeholder_link(57, 12),
-            u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,mindrop) "
-            "VALUES ( 57,12,1,100,1,0)"_s);
-  EXPECT_EQ(loottable_sql::insert_placeholder_entry(12, u"5019"_s),
-            u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,npc_min_level,"
-            "npc_max_level,multiplier) VALUES ( 12,5019,1,1,50,0,127,1)"_s);
-  EXPECT_EQ(loottable_sql::insert_placeholder_lootdrop(12, 57),
-            u"INSERT INTO lootdrop (id,name) VALUES ( 12,\"custom_entry_57\")"_s);
-}
-
 TEST_F(LoottableGridTest, EmptyRowWaitsForTheNextEditWhichStoresEveryRow) {
   load_loottable_57();
   tables->LiteBtnCtrl4_Click();
   EXPECT_EQ(shown(w->loottableE).last(), u"500|1|1|0|100"_s);
   EXPECT_EQ(stored_links(57).size(), 3);
-  type(w->loottableE, 2, 5, u"75"_s);
+  {
+    const testing_support::SentStatements sent;
+    type(w->loottableE, 2, 5, u"75"_s);
+    EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM loottable_entries WHERE loottable_id=57"_s});
+    const QString insert = u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
+                           "probability) VALUES (57,"_s;
+    EXPECT_EQ(sent.starting_with(u"INSERT"_s), (QStringList{insert + u"10,1,1,0,100)"_s, insert + u"11,2,3,1,75)"_s,
+                                                            insert + u"12,1,1,0,12.5)"_s, insert + u"500,1,1,0,100)"_s}));
+  }
   EXPECT_EQ(stored_links(57), (QStringList{u"10|1|1|0|100"_s, u"11|2|3|1|75"_s, u"12|1|1|0|12.5"_s,
                                            u"500|1|1|0|100"_s}));
   // The edited row's lootdrop fills the lootdrop grid; the card stays.
@@ -161,7 +154,16 @@ TEST_F(LoottableGridTest, PlusRowMakesAPlaceholderLootdropInOneGo) {
   scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (1,''),(2,''),(3,''),(4,''),(5,''),(6,''),(7,''),"
                 "(8,''),(9,'')"_s);
   sel_loottable_row = 2;
-  tables->plusrow_Click();
+  {
+    const testing_support::SentStatements sent;
+    tables->plusrow_Click();
+    EXPECT_EQ(sent.starting_with(u"INSERT"_s),
+              (QStringList{u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
+                           "mindrop) VALUES ( 57,13,1,100,1,0)"_s,
+                           u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                           "npc_min_level,npc_max_level,multiplier) VALUES ( 13,5019,1,1,50,0,127,1)"_s,
+                           u"INSERT INTO lootdrop (id,name) VALUES ( 13,\"custom_entry_57\")"_s}));
+  }
   EXPECT_EQ(scratch->rows(u"SELECT id,name FROM lootdrop WHERE id=13"_s), QStringList{u"13|custom_entry_57"_s});
   EXPECT_EQ(stored_entries(13), QStringList{u"5019|1|1|50|0|0|127|1"_s});
   EXPECT_EQ(stored_links(57).last(), u"13|1|1|0|100"_s);

@@ -117,19 +117,39 @@ TEST_F(Renumbering, OwnLootdropStaysTheProgramsOwnUnderItsNewId) {
 }
 
 TEST_F(Renumbering, EntriesOfAMissingLootdropAreNeverJoinedToAnother) {
-  lootdrops({2, 5});
-  entries(2, {u"1001|1|0|25|0|1|127|1"_s});
-  // Lootdrop 1 does not exist, but entries and a link name it; lootdrop 2
-  // would take its id.
-  entries(1, {u"1002|1|0|25|0|1|127|1"_s});
-  links(100, {u"1|1|1|0|100"_s});
-  const QStringList before = loot_rows();
+  // Entries or links that name a lootdrop which does not exist, at an id a
+  // lootdrop would take: the first new id and the last one.
+  struct Case {
+    int first, second;  // the lootdrops
+    int missing;
+    bool entry;
+    bool link;
+    QStringList listed;
+  };
+  const Case cases[] = {
+      {2, 5, 1, true, true, {u"2|1"_s, u"5|2"_s}},
+      {3, 5, 2, true, false, {u"3|1"_s, u"5|2"_s}},
+      {3, 5, 2, false, true, {u"3|1"_s, u"5|2"_s}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    scratch->exec(u"DELETE FROM lootdrop"_s);
+    scratch->exec(u"DELETE FROM lootdrop_entries"_s);
+    scratch->exec(u"DELETE FROM loottable_entries"_s);
+    io.messages.clear();
+    lootdrops({c.first, c.second});
+    entries(c.first, {u"1001|1|0|25|0|1|127|1"_s});
+    if (c.entry) entries(c.missing, {u"1002|1|0|25|0|1|127|1"_s});
+    if (c.link) links(100, {QString::number(c.missing) + u"|1|1|0|100"_s});
+    const QStringList before = loot_rows();
 
-  EXPECT_EQ(go(), (QStringList{kLoading, u"Nothing was moved."_s}));
-  EXPECT_EQ(loot_rows(), before);
-  EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), (QStringList{u"2|1"_s, u"5|2"_s}));
-  ASSERT_EQ(io.messages.size(), 1u);
-  EXPECT_TRUE(io.messages[0].contains(u"do not exist: 1. "_s)) << io.messages[0].toStdString();
+    EXPECT_EQ(go(), (QStringList{kLoading, u"Nothing was moved."_s}));
+    EXPECT_EQ(loot_rows(), before);
+    EXPECT_EQ(shown(lootdrop_reorg::loaded()->itms), c.listed);
+    ASSERT_EQ(io.messages.size(), 1u);
+    EXPECT_TRUE(io.messages[0].contains(u"do not exist: "_s + QString::number(c.missing) + u". "_s))
+        << io.messages[0].toStdString();
+  }
 }
 
 TEST_F(Renumbering, ARefusedStatementMovesNothing) {

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -53,9 +54,29 @@ QStringList headers(const IGrid* grid) {
 }
 
 TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
+  const QString lookup = u"SELECT varname,value FROM variables WHERE varname=\"LootdropID\""_s;
+  const QString probe = u"SELECT id FROM lootdrop WHERE id="_s;
   scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (1,'a'),(2,'b'),(3,'c'),(7,'d')"_s);
+  auto sent = std::make_unique<testing_support::SentStatements>();
   auto w = load_window();
   EXPECT_EQ(own_lootdrop_id, 4);
+  EXPECT_EQ(sent->starting_with(u"SELECT varname"_s), QStringList{lookup});
+  // Each candidate goes between single quotes; the last one asked is the id taken.
+  const QStringList probes = sent->starting_with(probe);
+  ASSERT_FALSE(probes.isEmpty());
+  const QRegularExpression quoted(u"^SELECT id FROM lootdrop WHERE id='[0-9]+'$"_s);
+  for (const QString& p : probes) EXPECT_TRUE(quoted.match(p).hasMatch()) << p.toStdString();
+  EXPECT_EQ(probes.last(), probe + u"'4'"_s);
+  const QString entry = u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+                        "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (4,"_s;
+  EXPECT_EQ(sent->starting_with(u"INSERT"_s),
+            (QStringList{u"INSERT INTO lootdrop (id,name) VALUES (4,\"ZiridezivuR3\")"_s,
+                         entry + u"1001,1,1,50,0,1,127,1)"_s, entry + u"6015,1,1,50,0,1,127,1)"_s,
+                         entry + u"1856,1,1,50,0,1,127,1)"_s, entry + u"11807,1,1,50,0,1,127,1)"_s,
+                         entry + u"94128,1,1,50,0,1,127,1)"_s,
+                         u"INSERT INTO variables (varname,value,information) VALUES "
+                         "(\"LootdropID\",4,\"For Ziridezivur3\")"_s}));
+  sent.reset();
   const QStringList expected{u"4|ZiridezivuR3"_s,
                              u"4|1001|1|1|50|0|1|127|1"_s,
                              u"4|1856|1|1|50|0|1|127|1"_s,
@@ -72,8 +93,12 @@ TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
   // even when the lootdrop itself has gone meanwhile.
   scratch->exec(u"DELETE FROM lootdrop WHERE id=4"_s);
   own_lootdrop_id = 0;
+  sent = std::make_unique<testing_support::SentStatements>();
   auto again = load_window();
   EXPECT_EQ(own_lootdrop_id, 4);
+  EXPECT_EQ(sent->starting_with(u"SELECT varname"_s), QStringList{lookup});
+  EXPECT_EQ(sql_text, lookup);
+  EXPECT_TRUE(sent->starting_with(u"INSERT"_s).isEmpty());
   EXPECT_EQ(scratch->count(u"lootdrop"_s), 4);
   EXPECT_EQ(scratch->count(u"lootdrop_entries"_s), 5);
   EXPECT_EQ(scratch->count(u"variables"_s), 1);

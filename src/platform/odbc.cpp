@@ -103,7 +103,18 @@ struct Statement {
   Statement& operator=(const Statement&) = delete;
 };
 
+StatementObserver& statement_observer() {
+  static StatementObserver observer;
+  return observer;
+}
+
+void sending(const Connection& conn, const QString& sql) {
+  if (statement_observer()) statement_observer()(conn, sql);
+}
+
 }  // namespace
+
+void set_statement_observer(StatementObserver observer) { statement_observer() = std::move(observer); }
 
 Error::Error(const QString& message, const QString& sqlstate, int native_error)
     : std::runtime_error(message.toStdString()), message_(message), sqlstate_(sqlstate), native_(native_error) {}
@@ -161,6 +172,7 @@ long long Connection::execute(const QString& sql) {
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(dbc_);
   Statement st(dbc);
+  sending(*this, sql);
   const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
   if (rc == SQL_NO_DATA) return 0;
   if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
@@ -313,6 +325,7 @@ void ResultSet::open(const QString& sql, Connection& conn) {
   Statement st(dbc);
   // A static cursor lets a long value of any row of a block be read whole.
   SQLSetStmtAttr(st.h, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+  sending(conn, sql);
   SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
   if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
     throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The query failed."));

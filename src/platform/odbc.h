@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -86,6 +87,12 @@ class Connection {
   bool open_ = false;
   bool in_transaction_ = false;
 };
+
+// Sees the text of every statement and query just before it goes to the
+// server, with the connection it goes over; nothing sees them by default.
+// For tests that check what the server is sent.
+using StatementObserver = std::function<void(const Connection&, const QString&)>;
+void set_statement_observer(StatementObserver observer);
 
 class ResultSet {
  public:

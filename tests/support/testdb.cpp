@@ -127,6 +127,21 @@ int ScratchDb::count(const QString& table, const QString& where) {
   return scalar(sql).toInt();
 }
 
+SentStatements::SentStatements() {
+  db::set_statement_observer([this](const db::Connection& conn, const QString& sql) {
+    if (&conn == &db_conn) all << sql;
+  });
+}
+
+SentStatements::~SentStatements() { db::set_statement_observer(nullptr); }
+
+QStringList SentStatements::starting_with(const QString& start) const {
+  QStringList out;
+  for (const QString& sql : all)
+    if (sql.startsWith(start)) out << sql;
+  return out;
+}
+
 void DbTest::SetUp() {
   reset_shared_state();
   scratch = std::make_unique<ScratchDb>();

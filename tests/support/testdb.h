@@ -73,6 +73,19 @@ class ScratchDb {
   std::unique_ptr<db::Connection> conn_;
 };
 
+// The statement and query texts the program sends to the server over db_conn
+// while this lives, in the order they are sent.
+class SentStatements {
+ public:
+  SentStatements();
+  ~SentStatements();
+  SentStatements(const SentStatements&) = delete;
+  SentStatements& operator=(const SentStatements&) = delete;
+  // Those that begin with the given text.
+  QStringList starting_with(const QString& start) const;
+  QStringList all;
+};
+
 // Fixture: a scratch database, db_settings pointing at it, the shared state
 // reset, and the recording operator interface in place.
 class DbTest : public ::testing::Test {
