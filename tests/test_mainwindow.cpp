@@ -66,7 +66,7 @@ TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
   ASSERT_FALSE(probes.isEmpty());
   const QRegularExpression quoted(u"^SELECT id FROM lootdrop WHERE id='[0-9]+'$"_s);
   for (const QString& p : probes) EXPECT_TRUE(quoted.match(p).hasMatch()) << p.toStdString();
-  EXPECT_EQ(probes.last(), probe + u"'4'"_s);
+  EXPECT_EQ(probes.last(), probe + u"'4'"_s) << probes.last().toStdString();
   const QString entry = u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
                         "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (4,"_s;
   EXPECT_EQ(sent->starting_with(u"INSERT"_s),
