@@ -1,6 +1,8 @@
 -- Tables and columns of the game server's world database that the loot
 -- editor reads and writes. Types, keys and defaults follow the real server's
--- schema; columns the editor never touches are left out.
+-- schema. Columns the editor never touches are left out, but for those of
+-- the loot tables that every save must keep as they are (level limits,
+-- expansion ranges, content flags).
 
 
 DROP TABLE IF EXISTS lootdrop_entries, loottable_entries, lootdrop, loottable,
@@ -9,6 +11,10 @@ DROP TABLE IF EXISTS lootdrop_entries, loottable_entries, lootdrop, loottable,
 CREATE TABLE lootdrop (
   id int(11) unsigned NOT NULL AUTO_INCREMENT,
   name varchar(255) NOT NULL DEFAULT '',
+  min_expansion tinyint(4) NOT NULL DEFAULT -1,
+  max_expansion tinyint(4) NOT NULL DEFAULT -1,
+  content_flags varchar(100) DEFAULT NULL,
+  content_flags_disabled varchar(100) DEFAULT NULL,
   PRIMARY KEY (id)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin1;
 
@@ -22,7 +28,14 @@ CREATE TABLE lootdrop_entries (
   multiplier tinyint(2) unsigned NOT NULL DEFAULT 1,
   npc_min_level smallint(5) unsigned NOT NULL DEFAULT 0,
   npc_max_level smallint(5) unsigned NOT NULL DEFAULT 0,
-  PRIMARY KEY (lootdrop_id, item_id)
+  trivial_min_level smallint(5) unsigned NOT NULL DEFAULT 0,
+  trivial_max_level smallint(5) unsigned NOT NULL DEFAULT 0,
+  min_expansion tinyint(4) NOT NULL DEFAULT -1,
+  max_expansion tinyint(4) NOT NULL DEFAULT -1,
+  content_flags varchar(100) DEFAULT NULL,
+  content_flags_disabled varchar(100) DEFAULT NULL,
+  PRIMARY KEY (lootdrop_id, item_id),
+  KEY item_id (item_id)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin1;
 
 CREATE TABLE loottable (
@@ -32,6 +45,10 @@ CREATE TABLE loottable (
   maxcash int(11) unsigned NOT NULL DEFAULT 0,
   avgcoin int(10) unsigned NOT NULL DEFAULT 0,
   done tinyint(3) NOT NULL DEFAULT 0,
+  min_expansion tinyint(4) NOT NULL DEFAULT -1,
+  max_expansion tinyint(4) NOT NULL DEFAULT -1,
+  content_flags varchar(100) DEFAULT NULL,
+  content_flags_disabled varchar(100) DEFAULT NULL,
   PRIMARY KEY (id)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin1;
 
@@ -42,7 +59,8 @@ CREATE TABLE loottable_entries (
   droplimit tinyint(2) unsigned NOT NULL DEFAULT 0,
   mindrop tinyint(2) unsigned NOT NULL DEFAULT 0,
   probability float NOT NULL DEFAULT 100,
-  PRIMARY KEY (loottable_id, lootdrop_id)
+  PRIMARY KEY (loottable_id, lootdrop_id),
+  KEY lootdrop_id (lootdrop_id)
 ) ENGINE=InnoDB DEFAULT CHARSET=latin1;
 
 CREATE TABLE npc_types (

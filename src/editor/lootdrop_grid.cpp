@@ -3,6 +3,7 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/grid_cells.h"
+#include "editor/kept_entries.h"
 #include "editor/korvexloot.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
@@ -12,8 +13,6 @@
 #include "startup/shared.h"
 
 #include <cmath>
-#include <set>
-#include <vector>
 
 namespace lootdrop_sql {
 
@@ -51,58 +50,13 @@ constexpr std::initializer_list<int> kSavedColumns = {1, 3, 4, 5, 6, 7, 8};
 
 constexpr int kLargestRandomId = 100000;
 
-// An entry the grid cannot carry through a save: its item is missing from the
-// catalogue (the grid never shows it), or its disabled_chance is not the
-// column's default 0 (the grid has no column for it).
-struct KeptEntry {
-  long long item_id = 0;
-  bool item_missing = false;
-  // item_id, item_charges, equip_item, chance, disabled_chance,
-  // npc_min_level, npc_max_level, multiplier as numbers' texts.
-  QStringList values;
-};
-
-QString kept_entries_query(std::int32_t lootdrop_id) {
-  return QStringLiteral(
-             "SELECT lootdrop_entries.item_id,lootdrop_entries.item_charges,lootdrop_entries.equip_item,"
-             "lootdrop_entries.chance,lootdrop_entries.disabled_chance,lootdrop_entries.npc_min_level,"
-             "lootdrop_entries.npc_max_level,lootdrop_entries.multiplier,items.id "
-             "FROM lootdrop_entries LEFT JOIN items ON items.id=lootdrop_entries.item_id "
-             "WHERE lootdrop_entries.lootdrop_id=") +
-         textnum::sql_number(lootdrop_id) +
-         QStringLiteral(" AND (items.id IS NULL OR lootdrop_entries.disabled_chance<>0)");
-}
-
-QString reinsert_entry(std::int32_t lootdrop_id, const QStringList& values) {
-  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                        "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (") +
-         textnum::sql_number(lootdrop_id) + u',' + values.join(u',') + u')';
-}
-
-QString restore_disabled_chance(std::int32_t lootdrop_id, const QString& item_id, const QString& disabled_chance) {
-  return QStringLiteral("UPDATE lootdrop_entries SET disabled_chance=") + disabled_chance +
-         QStringLiteral(" WHERE lootdrop_id=") + textnum::sql_number(lootdrop_id) + QStringLiteral(" AND item_id=") +
-         item_id;
-}
-
-std::vector<KeptEntry> read_kept_entries(std::int32_t lootdrop_id) {
-  db::ResultSet rs;
-  sql_text = kept_entries_query(lootdrop_id);
-  rs.open(sql_text, db_conn);
-  std::vector<KeptEntry> kept;
-  for (rs.move_first(); !rs.eof(); rs.move_next()) {
-    KeptEntry e;
-    e.item_id = std::llround(rs.field(0).number());
-    e.item_missing = rs.field(8).is_null();
-    for (int i = 0; i < 8; ++i) e.values << textnum::sql_number(rs.field(i).number());
-    kept.push_back(std::move(e));
-  }
-  return kept;
-}
-
-// The item id the database stores for a cell: an exact decimal goes into an
-// integer column rounded half away from zero.
-long long stored_item_id(const QVariant& cell) { return std::llround(grid_cells::number(cell).value_or(0)); }
+// What a save writes of lootdrop_entries; entries whose item is missing from
+// the catalogue are never shown (the loader joins the items).
+const kept_entries::Layout kLootdropEntries{
+    QStringLiteral("lootdrop_entries"), QStringLiteral("lootdrop_id"),
+    {QStringLiteral("item_id"), QStringLiteral("item_charges"), QStringLiteral("equip_item"), QStringLiteral("chance"),
+     QStringLiteral("npc_min_level"), QStringLiteral("npc_max_level"), QStringLiteral("multiplier")},
+    QStringLiteral("NOT EXISTS (SELECT 1 FROM items WHERE items.id=k.item_id)")};
 
 class Quiet {
  public:
@@ -174,30 +128,13 @@ bool LootdropGrid::store_entries(int skip_row) {
   const auto rows = grid_cells::rows_to_save(grid, kSavedColumns, skip_row);
   if (!rows) return false;
   const std::int32_t lootdrop_id = cur_lootdrop_id;
-  std::set<long long> grid_items;
-  for (int row = 1; row <= grid.RowCount(); ++row) {
-    if (row != skip_row) grid_items.insert(stored_item_id(grid.CellValue(row, 1)));
-  }
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.begin_transaction();
-    const std::vector<KeptEntry> kept = read_kept_entries(lootdrop_id);
-    sql_text = lootdrop_sql::delete_entries(lootdrop_id);
-    db_conn.execute(sql_text);
-    for (const QStringList& values : *rows) {
-      sql_text = lootdrop_sql::insert_entry(lootdrop_id, values);
-      db_conn.execute(sql_text);
-    }
-    for (const KeptEntry& e : kept) {
-      if (grid_items.count(e.item_id) != 0) {
-        if (e.values[4] == u"0") continue;
-        sql_text = restore_disabled_chance(lootdrop_id, e.values[0], e.values[4]);
-        db_conn.execute(sql_text);
-      } else if (e.item_missing) {
-        sql_text = reinsert_entry(lootdrop_id, e.values);
-        db_conn.execute(sql_text);
-      }
-    }
+    kept_entries::replace(kLootdropEntries, lootdrop_id, *rows, lootdrop_sql::delete_entries(lootdrop_id),
+                          [lootdrop_id](const QStringList& values) {
+                            return lootdrop_sql::insert_entry(lootdrop_id, values);
+                          });
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {

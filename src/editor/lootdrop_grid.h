@@ -7,7 +7,8 @@
 // A save checks every cell before it sends anything and runs in one
 // transaction: a refused statement leaves the lootdrop as it was. It also
 // keeps what the grid cannot show: entries whose item is missing from the
-// catalogue, and each entry's disabled_chance.
+// catalogue, and every column of an entry the grid does not write
+// (kept_entries.h).
 
 #include <QObject>
 #include <QString>

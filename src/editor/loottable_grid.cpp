@@ -3,6 +3,7 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/grid_cells.h"
+#include "editor/kept_entries.h"
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
 #include "platform/odbc.h"
@@ -57,6 +58,14 @@ QString delete_link(std::int32_t loottable_id, const QString& lootdrop_id) {
 namespace {
 
 constexpr std::initializer_list<int> kSavedColumns = {1, 2, 3, 4, 5};
+
+// What a save writes of loottable_entries; the grid shows every entry.
+const kept_entries::Layout kLoottableEntries{QStringLiteral("loottable_entries"),
+                                             QStringLiteral("loottable_id"),
+                                             {QStringLiteral("lootdrop_id"), QStringLiteral("multiplier"),
+                                              QStringLiteral("droplimit"), QStringLiteral("mindrop"),
+                                              QStringLiteral("probability")},
+                                             QString()};
 
 const QString kSaveFailed = QStringLiteral("Make sure NO duplicate lootdrops exist!");
 const QString kNoLootdropEntries = QStringLiteral("Error: No lootdrop Entries found!");
@@ -151,12 +160,11 @@ bool LoottableGrid::store_entries() {
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.begin_transaction();
-    sql_text = loottable_sql::delete_entries(cur_loottable_id);
-    db_conn.execute(sql_text);
-    for (const QStringList& values : *rows) {
-      sql_text = loottable_sql::insert_entry(cur_loottable_id, values);
-      db_conn.execute(sql_text);
-    }
+    const std::int32_t loottable_id = cur_loottable_id;
+    kept_entries::replace(kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
+                          [loottable_id](const QStringList& values) {
+                            return loottable_sql::insert_entry(loottable_id, values);
+                          });
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {

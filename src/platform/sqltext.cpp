@@ -34,4 +34,10 @@ QString quote(QStringView text) { return u'\'' + escape(text) + u'\''; }
 
 QString quote_double(QStringView text) { return u'"' + escaped(text, u'"') + u'"'; }
 
+QString identifier(QStringView name) {
+  QString out = name.toString();
+  out.replace(u'`', QStringLiteral("``"));
+  return u'`' + out + u'`';
+}
+
 }  // namespace sqltext

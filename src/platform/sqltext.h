@@ -19,4 +19,8 @@ QString escape(QStringView text);
 // characters escaped; a single quote needs none there.
 QString quote_double(QStringView text);
 
+// A table's or column's name as the server read it, between backquotes
+// (a backquote in it doubled), whatever words or characters it holds.
+QString identifier(QStringView name);
+
 }  // namespace sqltext
