@@ -24,7 +24,7 @@ constexpr int kListItems = 1000;
 
 int custom_lootdrops() {
   open_db(db_rs, db_conn);
-  db_rs.open(QStringLiteral("SELECT COUNT(*) FROM lootdrop WHERE name=BINARY 'Korvex3_Custom_Drop'"), db_conn);
+  db_rs.open(QStringLiteral("SELECT COUNT(*) FROM lootdrop WHERE name='Korvex3_Custom_Drop'"), db_conn);
   const int n = static_cast<int>(db_rs.field(0).number());
   db_rs.close();
   return n;

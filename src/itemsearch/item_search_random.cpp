@@ -70,7 +70,7 @@ QString insert_entries(const QStringList& rows) {
 QString insert_lootdrops(const QStringList& rows) { return u"INSERT INTO lootdrop (id,name) VALUES "_s + rows.join(u','); }
 
 QString custom_lootdrops_query() {
-  return u"SELECT id FROM lootdrop WHERE name=BINARY "_s + sqltext::quote_double(custom_drop_name());
+  return u"SELECT id FROM lootdrop WHERE name="_s + sqltext::quote_double(custom_drop_name());
 }
 
 QStringList delete_custom_lootdrops(const QStringList& ids) {

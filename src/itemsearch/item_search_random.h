@@ -27,8 +27,9 @@ QString insert_links(const QStringList& rows);
 QString insert_entries(const QStringList& rows);
 QString insert_lootdrops(const QStringList& rows);
 
-// The ids of the custom lootdrops: the name must match exactly (the
-// server's own comparison ignores case and trailing blanks).
+// The ids of the custom lootdrops, the name compared under the table's own
+// collation (on the usual case-insensitive one "korvex3_custom_drop" and a
+// name with trailing blanks are custom lootdrops too).
 QString custom_lootdrops_query();
 // The three deletes for the given lootdrop ids, in the order they run:
 // the lootdrops, their entries, the loot table rows naming them.
