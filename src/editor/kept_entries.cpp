@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 
 using namespace Qt::StringLiterals;
 
@@ -90,10 +89,8 @@ class Keeper {
 
   void pair(const std::vector<QStringList>& rows) {
     continues_.assign(rows.size(), -1);
-    std::unordered_map<long long, int> count;
-    for (const QStringList& row : rows) ++count[key_of(row.value(0))];
-    for (const QStringList& row : rows) repeated_.push_back(count[key_of(row.value(0))] > 1);
-    for (const auto& [key, n] : count) grid_keys_.insert(key);
+    for (const QStringList& row : rows) ++held_[key_of(row.value(0))];
+    for (const QStringList& row : rows) repeated_.push_back(held_[key_of(row.value(0))] > 1);
     if (!active_) return;
     for (const bool unchanged : {true, false}) {
       for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -140,7 +137,7 @@ class Keeper {
     // holds their key itself.
     QStringList whole;
     for (const Entry& e : entries_) {
-      if (e.hidden && !e.continued && grid_keys_.count(e.key) == 0) whole << e.seq;
+      if (e.hidden && !e.continued && held_.count(e.key) == 0) whole << e.seq;
     }
     if (!whole.isEmpty()) {
       run(u"INSERT INTO "_s + l_.table + u" ("_s + names(stored_) + u") SELECT "_s + names(stored_) + u" FROM "_s +
@@ -160,7 +157,7 @@ class Keeper {
   std::unordered_map<long long, std::vector<std::size_t>> by_key_;
   std::vector<long long> continues_;  // per row: the entry it continues, or -1
   std::vector<bool> repeated_;        // per row: its key is held by another row too
-  std::unordered_set<long long> grid_keys_;
+  std::unordered_map<long long, int> held_;  // rows per key
 };
 
 }  // namespace
