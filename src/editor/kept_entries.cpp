@@ -42,8 +42,8 @@ struct Entry {
 
 class Keeper {
  public:
-  Keeper(const Layout& layout, std::int32_t parent_id)
-      : l_(layout), parent_(textnum::sql_number(parent_id)), copy_(layout.table + u"_kept"_s) {}
+  Keeper(const Layout& layout, std::int64_t parent_id)
+      : l_(layout), parent_(textnum::sql_number(static_cast<double>(parent_id))), copy_(layout.table + u"_kept"_s) {}
 
   // Learns the table's columns, and copies and reads the parent's entries
   // when the table holds anything the grid does not write.
@@ -162,7 +162,7 @@ class Keeper {
 
 }  // namespace
 
-void replace(const Layout& layout, std::int32_t parent_id, const std::vector<QStringList>& rows,
+void replace(const Layout& layout, std::int64_t parent_id, const std::vector<QStringList>& rows,
              const QString& delete_text, const std::function<QString(const QStringList&)>& insert_text) {
   Keeper keeper(layout, parent_id);
   keeper.copy();

@@ -44,7 +44,7 @@ struct Layout {
 // its entry's values along), then the kept values back. `rows` hold each
 // grid row's values in the order of `layout.written`, as they enter a
 // statement. Every statement runs through sql_text. Throws db::Error.
-void replace(const Layout& layout, std::int32_t parent_id, const std::vector<QStringList>& rows,
+void replace(const Layout& layout, std::int64_t parent_id, const std::vector<QStringList>& rows,
              const QString& delete_text, const std::function<QString(const QStringList&)>& insert_text);
 
 }  // namespace kept_entries
