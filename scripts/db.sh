@@ -64,6 +64,24 @@ write_ini() {
   } > "$ROOT/db.ini"
 }
 
+# The editor's account: rights on its own databases and nothing else, since
+# the item search runs the operator's condition with them (no FILE, no other
+# database). Those databases are the world database, the tests' own
+# (loot_t_...) and the benchmarks' (loot_bench). Run on every start, so a data
+# folder made with wider rights is narrowed too.
+grant_account() {
+  local host
+  for host in 127.0.0.1 localhost; do
+    client_root <<SQL
+CREATE USER IF NOT EXISTS '$DB_USER'@'$host' IDENTIFIED BY '$DB_PASS';
+REVOKE ALL PRIVILEGES, GRANT OPTION FROM '$DB_USER'@'$host';
+GRANT ALL PRIVILEGES ON \`$DB_NAME\`.* TO '$DB_USER'@'$host';
+GRANT ALL PRIVILEGES ON \`loot\\_t\\_%\`.* TO '$DB_USER'@'$host';
+GRANT ALL PRIVILEGES ON \`loot\\_bench\`.* TO '$DB_USER'@'$host';
+SQL
+  done
+}
+
 cmd_start() {
   mkdir -p "$DBDIR"
   local port; port=$(pick_port)
@@ -90,16 +108,10 @@ cmd_start() {
   done
   client_root -e 'SELECT 1' >/dev/null
   if [ "$fresh" = 1 ] || ! client_root -e "USE \`$DB_NAME\`" >/dev/null 2>&1; then
-    client_root <<SQL
-CREATE DATABASE IF NOT EXISTS \`$DB_NAME\` CHARACTER SET latin1;
-CREATE USER IF NOT EXISTS '$DB_USER'@'127.0.0.1' IDENTIFIED BY '$DB_PASS';
-CREATE USER IF NOT EXISTS '$DB_USER'@'localhost' IDENTIFIED BY '$DB_PASS';
-GRANT ALL PRIVILEGES ON *.* TO '$DB_USER'@'127.0.0.1' WITH GRANT OPTION;
-GRANT ALL PRIVILEGES ON *.* TO '$DB_USER'@'localhost' WITH GRANT OPTION;
-FLUSH PRIVILEGES;
-SQL
+    client_root -e "CREATE DATABASE IF NOT EXISTS \`$DB_NAME\` CHARACTER SET latin1"
     client_root "$DB_NAME" < "$ROOT/scripts/schema.sql"
   fi
+  grant_account
   [ -f "$ROOT/db.ini" ] || write_ini "$port" "$ROOT/data"
   echo "db: running on 127.0.0.1:$port (database $DB_NAME, user $DB_USER)"
 }

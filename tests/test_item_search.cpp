@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 using item_search_testing::ItemSearch;
@@ -124,6 +126,90 @@ TEST_F(ItemSearch, QuotesInTheSearchTextAreSearchedForAndNeverEndThePattern) {
   s->LiteBtnCtrl1_Click();
   EXPECT_EQ(scratch->count(u"items"_s), 3);
   EXPECT_EQ(io.messages, std::vector<QString>{u"There were NO results returned!"_s});
+}
+
+TEST_F(ItemSearch, BackslashesInTheSearchTextAreFoundAndPatternCharactersStayWild) {
+  item(1, u"Back\\slash Blade"_s);
+  item(2, u"Backslash Blade"_s);
+  item(3, u"Ends With\\"_s);
+  item(4, u"Plain Sword"_s);
+  const struct {
+    QString text;
+    QString pattern;  // as the statement holds it
+    QStringList found;
+  } cases[] = {
+      {u"Back\\slash"_s, u"\"%Back\\\\\\\\slash%\""_s, {u"1|Back\\slash Blade"_s}},
+      {u"\\"_s, u"\"%\\\\\\\\%\""_s, {u"1|Back\\slash Blade"_s, u"3|Ends With\\"_s}},
+      {u"h\\"_s, u"\"%h\\\\\\\\%\""_s, {u"3|Ends With\\"_s}},
+      {u"Back%Blade"_s, u"\"%Back%Blade%\""_s, {u"1|Back\\slash Blade"_s, u"2|Backslash Blade"_s}},
+      {u"Back_slash"_s, u"\"%Back_slash%\""_s, {u"1|Back\\slash Blade"_s}},
+  };
+  for (const auto& c : cases) {
+    s->search_input->setText(c.text);
+    s->simple_search_Click();
+    EXPECT_EQ(sql_text, u"SELECT id,name FROM items WHERE name LIKE "_s + c.pattern) << c.text.toStdString();
+    QStringList found = shown(s->itms);
+    found.sort();  // the server's order
+    EXPECT_EQ(found, c.found) << c.text.toStdString();
+  }
+  // The advanced search looks for the same names.
+  s->search_input->setText(u"Back\\slash"_s);
+  s->filter->setText(u"id>0"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"1|Back\\slash Blade"_s});
+  EXPECT_TRUE(io.messages.empty());
+}
+
+TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  QTemporaryDir out;
+  const QString file = out.filePath(u"written.txt"_s);
+  const QString error = u"There was an error in the query"_s;
+  scratch->exec(u"CREATE FUNCTION loot_probe() RETURNS INT MODIFIES SQL DATA "
+                "BEGIN INSERT INTO loottable (name) VALUES ('written by a search'); RETURN 5; END"_s);
+  const struct {
+    QString condition;
+    bool sent;  // false: refused before anything reaches the server
+  } cases[] = {
+      {u"aint=5 INTO OUTFILE '"_s + file + u'\'', false},
+      {u"aint=5 into dumpfile '"_s + file + u'\'', false},
+      {u"aint=5 /*!INTO OUTFILE '"_s + file + u"' */"_s, false},
+      {u"aint=5 INTO @loot_probe"_s, false},
+      // A function that writes fails in the read-only transaction.
+      {u"aint=loot_probe()"_s, true},
+      // A second statement never runs.
+      {u"aint=5; DELETE FROM items"_s, true},
+  };
+  for (const auto& c : cases) {
+    io.messages.clear();
+    db_conn.close();
+    s->filter->setText(c.condition);
+    s->LiteBtnCtrl1_Click();
+    EXPECT_EQ(io.messages, std::vector<QString>{error}) << c.condition.toStdString();
+    EXPECT_EQ(db_conn.is_open(), c.sent) << c.condition.toStdString();
+    EXPECT_FALSE(db_conn.in_transaction()) << c.condition.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(file));
+  EXPECT_EQ(scratch->count(u"loottable"_s, u"name='written by a search'"_s), 0);
+  EXPECT_EQ(scratch->count(u"items"_s), 1);
+
+  // INTO inside quoted text is only text.
+  io.messages.clear();
+  s->filter->setText(u"aint=5 AND name NOT LIKE '%into%'"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
+  EXPECT_TRUE(io.messages.empty());
+  // The transaction ended with the search: the same connection writes again,
+  // for everyone to see.
+  EXPECT_FALSE(db_conn.in_transaction());
+  db_conn.execute(u"INSERT INTO loottable (name) VALUES ('after the search')"_s);
+  EXPECT_EQ(scratch->count(u"loottable"_s, u"name='after the search'"_s), 1);
+
+  // The account reads no file of the server's host.
+  s->filter->setText(u"1=0 UNION SELECT 1, LOAD_FILE('"_s + QStringLiteral(LOOT_SOURCE_DIR "/scripts/schema.sql") +
+                     u"')"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"1|"_s});
 }
 
 TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {

@@ -117,6 +117,39 @@ TEST(SqlText, QuotesAndEscapesEverythingThatCouldEndALiteral) {
   EXPECT_EQ(sqltext::escape(QStringView(u"x\ny")), u"x\\ny");
 }
 
+TEST(SqlText, KeywordsCountOutsideQuotedTextOnly) {
+  const struct {
+    const char16_t* sql;
+    bool holds;
+  } cases[] = {
+      {u"aint=5 INTO OUTFILE '/tmp/x'", true},
+      {u"aint=5 into @x", true},
+      {u"aint=5 InTo", true},
+      {u"aint=5 INTO@x", true},
+      {u"aint=1.0INTO @x", true},            // a number ends before the word
+      {u"aint=\\NINTO @x", true},           // "\N" stands alone
+      {u"aint=5 /*!INTO @x*/", true},        // the server runs these comments
+      {u"aint=5 /*!50000INTO @x*/", true},
+      {u"aint=5 /*M!100000 INTO @x*/", true},
+      {u"aint=5 -- INTO @x", true},          // words in comments count too
+      {u"aint=5 -- '\nINTO @x", true},       // a quote in a comment opens nothing
+      {u"aint=5 # '\nINTO @x", true},
+      {u"aint=5 /* ' */ INTO @x", true},
+      {u"name='it''s' INTO @x", true},
+      {u"name='a\\'' INTO @x", true},       // "\'" inside quotes is a quote
+      {u"name='a\\' INTO @x -- '", true},   // ...unless backslashes escape nothing
+      {u"`a\\` INTO @x", true},             // names have no backslash escapes
+      {u"aint=5", false},
+      {u"name LIKE '%into%' OR name=\"Into the Deep\" OR `into`=1", false},
+      {u"pinto=1 OR intox=2 OR x_into=3 OR $into=4 OR into5=6", false},
+      {u"name='a''b INTO c'", false},
+      {u"aint--5 AND name='x -- INTO'", false},  // "--" without a blank is no comment
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sqltext::holds_keyword(c.sql, u"INTO"), c.holds) << QString::fromUtf16(c.sql).toStdString();
+  }
+}
+
 TEST(Prng, SameSequenceEveryRunAndWithinRange) {
   prng::restart_sequence();
   std::vector<double> first;

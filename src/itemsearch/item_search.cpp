@@ -32,7 +32,9 @@ using namespace Qt::StringLiterals;
 namespace item_search_sql {
 
 QString simple_search(const QString& text) {
-  return u"SELECT id,name FROM items WHERE name LIKE "_s + sqltext::quote_double(QString(u'%' + text + u'%'));
+  // LIKE takes a backslash as its escape character: doubled, it finds itself.
+  const QString pattern = u'%' + QString(text).replace(u'\\', u"\\\\"_s) + u'%';
+  return u"SELECT id,name FROM items WHERE name LIKE "_s + sqltext::quote_double(pattern);
 }
 
 QString advanced_search(const QString& text, const QString& condition) {
@@ -305,8 +307,16 @@ void item_search::search(bool advanced) {
   try {
     sql_text = advanced ? item_search_sql::advanced_search(search_input->text(), filter->text())
                         : item_search_sql::simple_search(search_input->text());
+    // The free condition runs as typed, so it may only read: INTO (a file or
+    // variables) is refused before anything is sent, and the query runs in a
+    // read-only transaction.
+    if (advanced && sqltext::holds_keyword(filter->text(), u"INTO")) throw db::Error(u"INTO is refused"_s);
     open_db(db_rs, db_conn);
-    db_rs.open(sql_text, db_conn);
+    if (advanced) {
+      db_rs.open_read_only(sql_text, db_conn);
+    } else {
+      db_rs.open(sql_text, db_conn);
+    }
     const int n = db_rs.record_count();
     if (n == 0) {
       db_rs.close();

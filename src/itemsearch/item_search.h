@@ -33,9 +33,10 @@ class QListWidget;
 // The statement texts of the item search, one place per statement.
 namespace item_search_sql {
 // Items whose name holds `text` anywhere ("%" and "_" in it stay LIKE's
-// pattern characters; quotes and backslashes are escaped).
+// pattern characters; quotes are escaped and a backslash finds itself).
 QString simple_search(const QString& text);
-// The simple search and the operator's own condition, appended as typed.
+// The simple search and the operator's own condition, appended as typed. The
+// window refuses a condition holding INTO and runs the query read-only.
 QString advanced_search(const QString& text, const QString& condition);
 QString name_of_item(double item_id);
 }  // namespace item_search_sql

@@ -371,6 +371,20 @@ void ResultSet::open(const QString& sql, Connection& conn) {
   current_ = 0;
 }
 
+void ResultSet::open_read_only(const QString& sql, Connection& conn) {
+  close();
+  if (conn.in_transaction()) throw Error(QStringLiteral("A transaction is still open on the connection."));
+  conn.begin_transaction();
+  try {
+    conn.execute(QStringLiteral("START TRANSACTION READ ONLY"));
+    open(sql, conn);
+  } catch (...) {
+    conn.rollback();
+    throw;
+  }
+  conn.rollback();
+}
+
 void ResultSet::move_next() {
   if (current_ < rows_) ++current_;
 }

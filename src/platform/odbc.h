@@ -105,6 +105,12 @@ class ResultSet {
   // Runs the query on the connection and reads its whole result. A result
   // set that is still open is closed first. Throws db::Error.
   void open(const QString& sql, Connection& conn);
+  // open() inside a read-only transaction that is rolled back before this
+  // returns, however it ends: the query can read the database but change
+  // nothing in it, and the connection is back in autocommit mode afterwards.
+  // Refused (db::Error, nothing sent) while the connection has a transaction
+  // open, which starting another would commit.
+  void open_read_only(const QString& sql, Connection& conn);
   void close();
   bool is_open() const { return open_; }
 

@@ -26,7 +26,95 @@ QString escaped(QStringView text, char16_t quote) {
   return out;
 }
 
+// A character that continues a name when it follows one.
+bool name_char(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
+         u == u'$';
+}
+
+bool starts_word(QStringView sql, qsizetype at, QStringView keyword) {
+  const qsizetype end = at + keyword.size();
+  if (end > sql.size() || sql.sliced(at, keyword.size()).compare(keyword, Qt::CaseInsensitive) != 0) return false;
+  return end == sql.size() || !name_char(sql[end]);
+}
+
+// "--" starts a comment when a blank or a control character (or the end of
+// the text) follows it.
+bool dash_comment(QStringView sql, qsizetype at) {
+  if (!sql.sliced(at).startsWith(u"--")) return false;
+  return at + 2 >= sql.size() || sql[at + 2].unicode() <= u' ' || sql[at + 2].unicode() == 0x7f;
+}
+
+bool holds_keyword_read(QStringView sql, QStringView keyword, bool backslash_escapes) {
+  enum class In { code, quote, line_comment, block_comment };
+  In in = In::code;
+  QChar quote;
+  bool run_comment = false;  // inside "/*!" or "/*M!": the server reads it as code
+  bool joined = false;       // the character before continues a name
+  const qsizetype n = sql.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = sql[i];
+    const QStringView rest = sql.sliced(i);
+    switch (in) {
+      case In::quote:
+        if (c == u'\\' && backslash_escapes && quote != u'`') {
+          ++i;
+        } else if (c == quote) {
+          in = In::code;  // a doubled quote closes and opens again
+        }
+        continue;
+      case In::line_comment:
+      case In::block_comment:
+        if (in == In::line_comment && c == u'\n') {
+          in = In::code;
+        } else if (in == In::block_comment && rest.startsWith(u"*/")) {
+          in = In::code;
+          ++i;
+        } else if (!joined && starts_word(sql, i, keyword)) {
+          return true;
+        }
+        joined = name_char(c) && !(c >= u'0' && c <= u'9');
+        continue;
+      case In::code:
+        break;
+    }
+    if (c == u'\'' || c == u'"' || c == u'`') {
+      in = In::quote;
+      quote = c;
+      joined = false;
+    } else if (c == u'\\') {
+      ++i;  // "\N" and the like stand alone
+      joined = false;
+    } else if (c == u'#' || dash_comment(sql, i)) {
+      in = In::line_comment;
+      joined = false;
+    } else if (rest.startsWith(u"/*!") || rest.startsWith(u"/*M!")) {
+      run_comment = true;
+      i += rest[2] == u'!' ? 2 : 3;
+      joined = false;
+    } else if (rest.startsWith(u"/*")) {
+      in = In::block_comment;
+      ++i;
+      joined = false;
+    } else if (run_comment && rest.startsWith(u"*/")) {
+      run_comment = false;
+      ++i;
+      joined = false;
+    } else if (!joined && starts_word(sql, i, keyword)) {
+      return true;
+    } else {
+      joined = name_char(c) && !(c >= u'0' && c <= u'9');
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+bool holds_keyword(QStringView sql, QStringView keyword) {
+  return holds_keyword_read(sql, keyword, true) || holds_keyword_read(sql, keyword, false);
+}
 
 QString escape(QStringView text) { return escaped(text, u'\''); }
 

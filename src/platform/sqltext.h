@@ -23,4 +23,12 @@ QString quote_double(QStringView text);
 // (a backquote in it doubled), whatever words or characters it holds.
 QString identifier(QStringView name);
 
+// True when the SQL text holds `keyword` (ASCII letters, any letter case) as
+// a word of its own anywhere but inside quoted text ('...', "..." or `...`).
+// Words in comments count: the server runs what stands in "/*! ... */" and
+// "/*M! ... */". Errs towards true: the text is read both with and without
+// backslash escapes in quotes, and only an ASCII letter, "_" or "$" right
+// before the word joins it to a longer name ("1.0INTO" holds INTO).
+bool holds_keyword(QStringView sql, QStringView keyword);
+
 }  // namespace sqltext
