@@ -153,6 +153,28 @@ TEST_F(ItemLists, FileListAndFilesMatchWithoutRegardToLetterCase) {
   EXPECT_EQ(s->list_name_field->text(), u"weapons"_s);
 }
 
+TEST_F(ItemLists, EveryTxtEntryIsListedWhateverItBeginsWith) {
+  write(u"Lists/.hidden.TXT"_s, "7\tSeven\r\n");
+  list({u"1|One"_s});
+  // Each list name, the file the export writes and the entry that stands for it.
+  const struct {
+    QString name;
+    QString file;
+  } cases[] = {{QString(), u".txt"_s}, {u".."_s, u"...txt"_s}, {u"plain"_s, u"plain.txt"_s}};
+  for (const auto& c : cases) export_as(c.name);
+  EXPECT_EQ(file_list(), (QStringList{u"...txt"_s, u".hidden.TXT"_s, u".txt"_s, u"plain.txt"_s}));
+  for (const auto& c : cases) {
+    EXPECT_EQ(file(u"Lists/"_s + c.file), QByteArray("1\tOne\r\n")) << c.file.toStdString();
+    s->list_name_field->setText(u"other"_s);
+    s->Filex->setCurrentRow(static_cast<int>(file_list().indexOf(c.file)));
+    EXPECT_EQ(s->list_name_field->text(), c.name) << c.file.toStdString();
+  }
+  s->Filex->setCurrentRow(1);
+  s->import_list_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"7|Seven"_s});
+  EXPECT_TRUE(io.messages.empty());
+}
+
 TEST_F(ItemLists, AnExportThatCannotBeWrittenIsReported) {
   ASSERT_TRUE(QDir(folder.path()).mkpath(u"Lists/taken.txt"_s));
   list({u"1|a, b"_s});

@@ -45,7 +45,8 @@ std::optional<QString> list_file(const QString& name) {
 QStringList list_file_names() {
   QDir folder(list_folder());
   folder.setNameFilters({u"*.txt"_s});
-  folder.setFilter(QDir::Files);
+  // Names beginning with a dot are lists too: an empty list name gives ".txt".
+  folder.setFilter(QDir::Files | QDir::Hidden);
   // Name filters match without regard to case unless told otherwise.
   QStringList names = folder.entryList();
   QCollator collator;

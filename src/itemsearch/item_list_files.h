@@ -32,7 +32,8 @@ bool usable_name(const QString& name);
 std::optional<QString> list_file(const QString& name);
 
 // Names (without folder) of the list folder's files matching "*.TXT" in any
-// letter case, sorted without regard to case.
+// letter case, those beginning with a dot included, sorted without regard to
+// case.
 QStringList list_file_names();
 
 // The bytes of a list file's text: the Windows code page (Latin-1) the older
