@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -84,6 +86,112 @@ TEST(ItemCardWindow, ARunWiderThanTheCardGoesOnOnTheNextLine) {
   };
   EXPECT_GT(pale_in_line(0), 100);
   EXPECT_GT(pale_in_line(1), 100);
+}
+
+// Pale card text pixels in rows [top, bottom) and columns [left, right) of the shot.
+int pale_ink(const QImage& shot, int top, int bottom, int left, int right) {
+  int pale = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      pale += c.red() > 200 && c.green() > 200 && c.blue() > 150 && c.blue() < 225;
+    }
+  return pale;
+}
+
+TEST(ItemCardWindow, TextTallerThanTheCardScrollsToItsLastLine) {
+  Item_Stats w;
+  const QScrollBar* bar = w.itemdescr->findChild<QScrollBar*>();
+  ASSERT_NE(bar, nullptr);
+  const QRect at = w.itemdescr->geometry();
+  const int line = w.itemdescr->fontMetrics().lineSpacing();
+  // Lines of one short word, and last a run that reaches far to the right.
+  const auto card = [](int lines) -> QString {
+    QStringList l(lines - 1, QStringLiteral("x"));
+    l << QString(30, u'W');
+    return l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+  };
+  const auto wide_ink = [&](const QImage& shot, int top, int bottom) {
+    return pale_ink(shot, top, bottom, at.left() + 100, at.left() + 250);
+  };
+  const struct {
+    int lines;
+    bool scrolls;
+  } cases[] = {{1, false}, {16, false}, {17, true}, {40, true}};
+  for (const auto& c : cases) {
+    w.itemdescr->setText(card(c.lines));
+    EXPECT_EQ(bar->isVisibleTo(&w), c.scrolls) << c.lines;
+    EXPECT_EQ(bar->value(), 0) << c.lines;
+    if (c.scrolls) {
+      // The bar stands inside the card text's own area.
+      EXPECT_EQ(bar->geometry().right(), at.width() - 1);
+      EXPECT_EQ(bar->height(), at.height());
+      const_cast<QScrollBar*>(bar)->setValue(bar->maximum());
+    }
+    // The last line stands whole in the bottom row, or in its own row when
+    // nothing scrolls.
+    const int last_top = c.scrolls ? at.bottom() + 1 - line : at.top() + (c.lines - 1) * line;
+    const QImage shot = w.grab().toImage();
+    EXPECT_GT(wide_ink(shot, last_top, last_top + line), 50) << c.lines;
+  }
+  // The long card from its top: its last line is out of view until the
+  // wheel turns the bar.
+  const_cast<QScrollBar*>(bar)->setValue(0);
+  EXPECT_EQ(wide_ink(w.grab().toImage(), at.top(), at.bottom() + 1), 0);
+  QWheelEvent wheel(QPointF(50, 50), w.itemdescr->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w.itemdescr, &wheel);
+  EXPECT_GT(bar->value(), 0);
+  // A card that fits again has no bar.
+  w.itemdescr->setText(card(3));
+  EXPECT_FALSE(bar->isVisibleTo(&w));
+}
+
+TEST(ItemCardWindow, ANameLineWiderThanItsLabelIsDrawnWhole) {
+  Item_Stats w;
+  itemcard::NameLine* name = w.ITSname;
+  const int width = name->width();
+  const auto drawn = [](QLabel* label) {
+    QImage shot(label->size(), QImage::Format_ARGB32);
+    shot.fill(Qt::black);
+    label->render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+    return shot;
+  };
+  // The name line as a plain label of the same look draws it.
+  QLabel plain;
+  plain.setFont(name->font());
+  plain.setPalette(name->palette());
+  plain.setTextFormat(Qt::PlainText);
+  plain.setAlignment(name->alignment());
+  plain.resize(name->size());
+
+  enum Drawn { fits, smaller, two_lines };
+  const struct {
+    QString name;
+    Drawn drawn;
+  } cases[] = {
+      {QStringLiteral("Rusty Dagger    --  1001"), fits},
+      {QStringLiteral("Runed Darksteel Two-Handed Sword of the Pale Moon    --  118000"), smaller},
+      {QString(64, u'W') + QStringLiteral("    --  2147483640"), two_lines},
+  };
+  for (const auto& c : cases) {
+    name->setText(c.name);
+    const itemcard::NameLine::Look look = name->look();
+    EXPECT_EQ(look.two_lines, c.drawn == two_lines) << c.name.toStdString();
+    if (c.drawn == fits) {
+      EXPECT_EQ(look.font, name->font());
+      plain.setText(c.name);
+      EXPECT_EQ(drawn(name), drawn(&plain)) << "a line that fits looks as a plain label draws it";
+    } else if (c.drawn == smaller) {
+      EXPECT_LT(look.font.pointSizeF(), name->font().pointSizeF());
+      EXPECT_GE(look.font.pointSizeF(), itemcard::kCardTextPointSize);
+      EXPECT_LE(QFontMetricsF(look.font, name).horizontalAdvance(c.name), width);
+    }
+    // The id at the end of the line is on screen: another last digit changes the picture.
+    const QImage shown = drawn(name);
+    name->setText(c.name.chopped(1) + u'9');
+    EXPECT_NE(drawn(name), shown) << c.name.toStdString();
+  }
 }
 
 class ItemCardLifecycle : public DbTest {

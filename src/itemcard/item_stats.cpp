@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextOption>
 #include <QWindow>
 #include <functional>
 
@@ -39,25 +38,6 @@ class CloseSpot final : public QWidget {
 
  private:
   std::function<void()> on_click_;
-};
-
-// The card text label. Lines wrap at blanks like any label's, but a run
-// without blanks wider than the card (a long slot list) is broken where it
-// meets the edge instead of running off it unseen.
-class CardText final : public QLabel {
- public:
-  using QLabel::QLabel;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.setPen(palette().color(QPalette::WindowText));
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QString shown = text();
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    p.drawText(QRectF(contentsRect()), shown, option);
-  }
 };
 
 QLabel* card_label(QLabel* label, QWidget* parent, const QRect& at, const QColor& colour) {
@@ -107,17 +87,19 @@ Item_Stats::Item_Stats(QWidget* parent)
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
 
-  ITSname = card_label(new QLabel, this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
+  ITSname = new itemcard::NameLine;
+  card_label(ITSname, this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
   QFont name_font(QStringLiteral("Times New Roman"));
   name_font.setStyleHint(QFont::Serif);
   name_font.setPointSizeF(15.75);
   ITSname->setFont(name_font);
 
-  itemdescr = card_label(new CardText, this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
+  itemdescr = new itemcard::CardText;
+  card_label(itemdescr, this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
   itemdescr->setWordWrap(true);
   // The default label font of the card, at the size such labels have by default.
   QFont card_font = itemdescr->font();
-  card_font.setPointSizeF(8.25);
+  card_font.setPointSizeF(itemcard::kCardTextPointSize);
   itemdescr->setFont(card_font);
 
   Image1 = new CloseSpot(this, [this] { Image1_Click(); });

@@ -10,6 +10,7 @@
 // window: it loads it hidden when needed, and the card appears when the
 // operator opens the window.
 
+#include "itemcard/card_labels.h"
 #include "platform/odbc.h"
 
 #include <QLabel>
@@ -56,8 +57,8 @@ class Item_Stats : public QWidget {
   // failed, which the card text then says).
   void show_stats(const std::int32_t& id, std::int16_t& type_of_item);
 
-  QLabel* ITSname = nullptr;    // the name line
-  QLabel* itemdescr = nullptr;  // the card text
+  itemcard::NameLine* ITSname = nullptr;    // the name line
+  itemcard::CardText* itemdescr = nullptr;  // the card text
   QWidget* Image1 = nullptr;    // invisible close spot over the closing glyph
 
   // Reference tables, filled by load_all; entries not filled are empty.
