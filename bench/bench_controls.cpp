@@ -22,7 +22,7 @@ QVariant npc_value(int row, int col) {
     case 0: return double(row + 1);
     case 1: return QString(QStringView(u"a_skeleton_").toString() + QString::number(row));
     case 2: return double(row % 70 + 1);
-    case 3: return QStringView(u"qeynos2").toString();
+    case 3: return QStringView(u"sallowmere2").toString();
     default: return double(row % 500);
   }
 }

@@ -40,23 +40,23 @@ ROWS_PER_INSERT = 2000
 
 # Names that must exist at any scale (the tests look for them).
 RUSTY_DAGGER = "rusty dagger"
-SHOWCASE_NPCS = ["a_gnoll_pup", "#Sh\u00e9ra_the_Pale", "D\u00fcrnik_Stonehand", "Ker'ra_Nightwhisper", "Tarn`s_warder"]
+SHOWCASE_NPCS = ["a_hyvrel_pup", "#Sh\u00e9vla_the_Pale", "D\u00fcrvek_Stonehand", "Ket'rel_Nightwhisper", "Tarn`s_warder"]
 SHOWCASE_ITEMS = [
     # name, kind, item type
     ("Tarn's Blade", "weapon", 0),
-    ("Sh\u00e9ra's Mantle", "armour", 10),
-    ("D\u00fcrnik's Warhammer", "weapon", 4),
+    ("Sh\u00e9vla's Mantle", "armour", 10),
+    ("D\u00fcrvek's Warhammer", "weapon", 4),
     ("\u00c6lfwyn's Backpack", "container", 11),
 ]
-SHOWCASE_ZONE_LONG = "Sh\u00e9ra's Hollow"
+SHOWCASE_ZONE_LONG = "Sh\u00e9vla's Hollow"
 
 # ---------------------------------------------------------------- word lists
 
 PERSONS = [
-    "Tarn", "Sh\u00e9ra", "D\u00fcrnik", "Ker'ra", "\u00c6lfwyn", "J\u00f6rund", "Ma\u00eblis", "\u00deorvald",
-    "Ysolde", "Vaelith", "Gr\u00fcmsh", "K\u00e2lzar", "A\u00f1eth", "\u00d3rla", "\u00c7edric", "Brannoc",
-    "Ils\u00e9", "Z\u00e9'vah", "Mordak", "Fenwick", "Oskar", "Ra'shan", "Lis\u00e9a", "Hrothgar", "Nyx",
-    "Caldor", "\u00c9meric", "Sigr\u00fan", "Tobbe", "Vex", "Gal'dor", "Bj\u00f6rna", "Ren\u00e9e", "Ul'thar",
+    "Tarn", "Sh\u00e9vla", "D\u00fcrvek", "Ket'rel", "\u00c6lfwyn", "J\u00f6rund", "Ma\u00eblis", "\u00deorvald",
+    "Ysolde", "Vaelith", "Gr\u00f6vsh", "K\u00e2lzar", "A\u00f1eth", "\u00d3rla", "\u00c7edric", "Brannoc",
+    "Ils\u00e9", "Z\u00e9'vah", "Mordak", "Fenwick", "Oskar", "Ra'shan", "Lis\u00e9a", "Hrothmir", "Nyx",
+    "Caldrin", "\u00c9meric", "Sigr\u00fan", "Tobbe", "Vex", "Gal'mund", "Bj\u00f6rna", "Ren\u00e9e", "Ul'vesk",
 ]
 EPITHETS = [
     "the_Pale", "Ironhand", "Stonefist", "the_Unbroken", "Nightwhisper", "the_Rotting", "Blackmane",
@@ -65,17 +65,17 @@ EPITHETS = [
 HONORIFICS = ["", "", "", "#", "#", "Lord_", "Lady_", "Captain_", "Guard_", "Sister_", "Elder_", "High_Priest_"]
 LASTNAMES = [
     "Guard of the Gate", "the Pale", "Merchant", "Captain of the Watch", "Banker", "Keeper of Tomes",
-    "Guild Master", "Smith", "the Ferryman", "Herald of D\u00fcrnik",
+    "Guild Master", "Smith", "the Ferryman", "Herald of D\u00fcrvek",
 ]
 
 CREATURES = [
-    ("gnoll", 39), ("orc", 54), ("skeleton", 60), ("rat", 34), ("wolf", 42), ("bear", 43), ("spider", 38),
+    ("hyvrel", 39), ("orc", 54), ("skeleton", 60), ("rat", 34), ("wolf", 42), ("bear", 43), ("spider", 38),
     ("goblin", 40), ("kobold", 48), ("bat", 34), ("snake", 37), ("zombie", 70), ("ghoul", 70), ("wisp", 69),
-    ("treant", 64), ("drake", 89), ("wyvern", 157), ("giant", 49), ("troll", 92), ("ogre", 93),
-    ("lizardman", 51), ("frogloc", 26), ("minotaur", 53), ("golem", 17), ("imp", 46), ("gargoyle", 29),
+    ("barkwalker", 64), ("drake", 89), ("wyvern", 157), ("giant", 49), ("troll", 92), ("ogre", 93),
+    ("lizardman", 51), ("glumpet", 26), ("minotaur", 53), ("golem", 17), ("imp", 46), ("gargoyle", 29),
     ("scarab", 22), ("beetle", 22), ("shade", 85), ("banshee", 118), ("harpy", 111), ("kodiak", 43),
     ("crocodile", 91), ("werewolf", 14), ("sand_giant", 49), ("fire_elemental", 75), ("mud_golem", 17),
-    ("pirate", 1), ("bandit", 1), ("cultist", 3), ("dervish", 1), ("sarnak", 130), ("aviak", 13),
+    ("pirate", 1), ("bandit", 1), ("cultist", 3), ("dervish", 1), ("vreskar", 130), ("skreeval", 13),
 ]
 ADJECTIVES = [
     "", "", "", "", "young", "large", "decaying", "rabid", "frenzied", "ancient", "cursed", "giant", "feral",
@@ -87,10 +87,10 @@ ROLES = [
 ]
 
 ZONE_PRE = [
-    "frost", "gloom", "thorn", "iron", "ash", "mist", "ember", "storm", "raven", "dread", "sun", "moon",
-    "stone", "bone", "shadow", "grim", "silver", "dusk", "wolf", "salt", "cinder", "bleak", "crag", "rust",
-    "amber", "black", "red", "wither", "gray", "night", "skull", "sorrow", "thunder", "copper", "jade",
-    "willow", "marrow", "glass", "brine", "oak",
+    "vorth", "keld", "brask", "suln", "drem", "osk", "pell", "thask", "griv", "malk", "quor", "rusk",
+    "sorl", "teld", "umbr", "varn", "wenk", "yorl", "zath", "azk", "belk", "corv", "delm", "eskh",
+    "fald", "garn", "hesk", "ilth", "jorv", "kald", "lurn", "morv", "nask", "orsk", "prav", "rhel",
+    "skarr", "trov", "ungr", "vesk",
 ]
 ZONE_SUF = [
     "moor", "fen", "deep", "hold", "keep", "reach", "wood", "vale", "spire", "peak", "marsh", "crypt",
@@ -113,8 +113,8 @@ WEAPON_BASES = {
 }
 WEAPON_TYPES = [0, 0, 0, 1, 2, 2, 3, 3, 4, 5, 7, 19, 27, 35, 45]
 WEAPON_MATERIALS = [
-    "Rusty", "Bronze", "Iron", "Steel", "Fine Steel", "Mithril", "Obsidian", "Bone", "Crystal", "Runed",
-    "Blackened", "Silver", "Jagged", "Ornate", "Ancient", "Darksteel", "Elven", "Dwarven", "Tarnished", "Gleaming",
+    "Rusty", "Bronze", "Iron", "Steel", "Fine Steel", "Vethril", "Obsidian", "Bone", "Crystal", "Runed",
+    "Blackened", "Silver", "Jagged", "Ornate", "Ancient", "Sootsteel", "Elven", "Dwarven", "Tarnished", "Gleaming",
 ]
 ARMOUR_PIECES = [
     # name, slot mask, ac factor
@@ -140,15 +140,15 @@ CONTAINERS = [
     ("Large Bag", 0, (8, 10), (0, 10)), ("Satchel", 0, (4, 8), (0, 0)), ("Sewing Kit", 16, (8, 10), (0, 0)),
     ("Quiver", 24, (6, 10), (25, 50)), ("Medicine Bag", 9, (8, 10), (0, 0)), ("Toolbox", 27, (8, 10), (0, 0)),
     ("Jeweler's Kit", 21, (8, 10), (0, 0)), ("Fletching Kit", 14, (8, 10), (0, 0)),
-    ("Collapsible Mixing Bowl", 11, (8, 10), (0, 0)), ("Sack", 0, (6, 8), (0, 5)),
+    ("Folding Mixing Bowl", 11, (8, 10), (0, 0)), ("Sack", 0, (6, 8), (0, 5)),
 ]
 CONTAINER_ADJ = ["", "", "Large ", "Small ", "Sewn ", "Worn ", "Reinforced ", "Embroidered ", "Tattered "]
 MISC = [
     # item type, names
     (11, ["Flawed Emerald", "Ruby", "Black Pearl", "Star Ruby", "Jacinth", "Bloodstone", "Fire Opal", "Lapis Lazuli",
           "Sapphire", "Diamond", "Carnelian", "Peridot"]),
-    (14, ["Roasted Haunch", "Rations", "Jerky", "Honey Cake", "Fish Pie", "Halfling Stew"]),
-    (15, ["Water Flask", "Spiced Ale", "Elven Wine", "Kaladim Stout", "Milk"]),
+    (14, ["Roasted Haunch", "Rations", "Jerky", "Honey Cake", "Fish Pie", "Hearth Stew"]),
+    (15, ["Water Flask", "Spiced Ale", "Elven Wine", "Ironcask Stout", "Milk"]),
     (17, ["Fang", "Pelt", "Bone Chips", "Spider Silk", "Ears", "Tail", "Scales", "Claw", "Ore", "Hide", "Heart"]),
     (21, ["Potion of Vigor", "Elixir of Clarity", "Distillate of Healing", "Tonic of Swiftness", "Philter of Stone"]),
     (16, ["Torch", "Lantern", "Glowing Stone", "Candle"]),
@@ -159,11 +159,11 @@ MISC = [
 # Gems and tradeskill parts are common, instruments rare.
 MISC_WEIGHTS = [22, 10, 8, 30, 8, 5, 1, 1, 1, 1, 6, 3]
 SPELL_A = ["Frost", "Flame", "Shadow", "Spirit", "Storm", "Stone", "Blood", "Mind", "Soul", "Ember", "Thorn", "Night"]
-SPELL_B = ["Bolt", "Ward", "Shroud", "Strike", "Touch", "Blessing", "Curse", "Cascade", "Skin", "Gaze", "Call",
-           "Embrace", "Nova", "Rebuke", "Veil"]
-SPELL_C = ["", "", "", " of Tarn", " of the Pale", " of Sh\u00e9ra", " II", " III", " of D\u00fcrnik"]
+SPELL_B = ["Dart", "Ward", "Shroud", "Lance", "Touch", "Blessing", "Curse", "Cascade", "Hide", "Gaze", "Call",
+           "Embrace", "Gyre", "Rebuke", "Veil"]
+SPELL_C = ["", "", "", " of Tarn", " of the Pale", " of Sh\u00e9vla", " II", " III", " of D\u00fcrvek"]
 SUFFIXES = ["of Storms", "of Dusk", "of the Pale Moon", "of Ash", "of the Drowned", "of Embers", "of Sorrow",
-            "of the Wolf", "of Thorns", "of the Deep", "of Sh\u00e9ra", "of Valor", "of the Exile"]
+            "of the Wolf", "of Thorns", "of the Deep", "of Sh\u00e9vla", "of Valor", "of the Exile"]
 
 # Slot bits: charm 0, ears 1 and 4, head 2, face 3, neck 5, shoulders 6, arms 7, back 8, wrists 9 and 10,
 # range 11, hands 12, primary 13, secondary 14, fingers 15 and 16, chest 17, legs 18, feet 19, waist 20,
@@ -820,7 +820,7 @@ class World:
         self.lootdrop_entry_rows = entries
 
     def npcs_first_table(self):
-        # The loot table of the showcase zone's first NPC kind ("a_gnoll_pup"): it drops the rusty dagger.
+        # The loot table of the showcase zone's first NPC kind ("a_hyvrel_pup"): it drops the rusty dagger.
         return self.zones[0]["kinds"][0]["table"]
 
     def cash(self, level):

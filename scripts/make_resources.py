@@ -35,7 +35,7 @@ CLASSES = [
 ]
 # Field k names race bit k-1.
 RACES = [
-    "Highfolk", "Marsh Elf", "Dún'ari", "Stonekin", "Érelith", "Tusker", "Halfling",
+    "Highfolk", "Marsh Elf", "Dún'ari", "Stonekin", "Érelith", "Tusker", "Hearthling",
     "Gnarl", "Sandborn", "Frostling", "Vaelish", "Kith'ra", "Mireling", "Ogrum",
     "Lumen", "Drakari",
 ]
@@ -78,7 +78,7 @@ ADJ = ["Ember", "Frost", "Gale", "Shadow", "Radiant", "Bitter", "Silent", "Ancie
        "Storm", "Iron", "Dusk", "Ravager's", "Warden's", "Seer's", "Élan", "Mire"]
 NOUN = ["Touch", "Ward", "Veil", "Lash", "Chorus", "Bloom", "Spike", "Mantle",
         "Echo", "Brand", "Pulse", "Grasp", "Gaze", "Shroud", "Torrent", "Mend",
-        "Bulwark", "Hymn", "Snare", "Strike"]
+        "Bulwark", "Hymn", "Snare", "Lance"]
 RANK = ["", " I", " II", " III", " IV", " V", " of the Deep", " of Ruin", " of Dawn"]
 
 

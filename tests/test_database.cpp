@@ -22,12 +22,12 @@ TEST_F(Database, ConnectionStringIsBuiltFromTheSettingsAsTheyAre) {
 
 TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {
   scratch->exec(QStringLiteral("INSERT INTO zone (short_name, long_name, zoneidnumber) VALUES "
-                               "('qeynos', 'South Qeynos', 1), (NULL, '', 2), ('', 'Tarn''s Rest \xe9', 3)"));
+                               "('sallowmere', 'South Sallowmere', 1), (NULL, '', 2), ('', 'Tarn''s Rest \xe9', 3)"));
   open_db(db_rs, db_conn);
   db_rs.open(QStringLiteral("SELECT short_name, long_name, zoneidnumber FROM zone ORDER BY zoneidnumber"), db_conn);
   ASSERT_EQ(db_rs.record_count(), 3);
   ASSERT_FALSE(db_rs.eof());
-  EXPECT_EQ(db_rs.field(0).text(), u"qeynos");
+  EXPECT_EQ(db_rs.field(0).text(), u"sallowmere");
   EXPECT_TRUE(db_rs.field(2).is_numeric_column());
   EXPECT_FALSE(db_rs.field(1).is_numeric_column());
   db_rs.move_next();
@@ -42,7 +42,7 @@ TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {
   EXPECT_TRUE(db_rs.eof());
   EXPECT_THROW(db_rs.field(0), db::Error);
   db_rs.move_first();
-  EXPECT_EQ(db_rs.field(0).text(), u"qeynos");
+  EXPECT_EQ(db_rs.field(0).text(), u"sallowmere");
   EXPECT_THROW(db_rs.field(u"no_such_column"), db::Error);
 }
 

@@ -171,7 +171,7 @@ TEST(ItemCardWindow, ANameLineWiderThanItsLabelIsDrawnWhole) {
     Drawn drawn;
   } cases[] = {
       {QStringLiteral("Rusty Dagger    --  1001"), fits},
-      {QStringLiteral("Runed Darksteel Two-Handed Sword of the Pale Moon    --  118000"), smaller},
+      {QStringLiteral("Runed Sootsteel Two-Handed Sword of the Pale Moon    --  118000"), smaller},
       {QString(64, u'W') + QStringLiteral("    --  2147483640"), two_lines},
   };
   for (const auto& c : cases) {

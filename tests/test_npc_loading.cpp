@@ -43,7 +43,7 @@ class NpcGrid : public loot_grids_testing::LootGrids {
     LootGrids::TearDown();
   }
 
-  // Three NPCs in "qeynos" (NPC 5 in two of its spawn groups), one elsewhere;
+  // Three NPCs in "sallowmere" (NPC 5 in two of its spawn groups), one elsewhere;
   // NPC 5 has loot table 100 with two lootdrops, NPC 9 the empty loot table 101.
   void world() {
     scratch->exec_script(uR"(
@@ -51,7 +51,7 @@ class NpcGrid : public loot_grids_testing::LootGrids {
         (12,'a_rat',3,0),(5,'a_bat',7,100),(9,'a_snake',12,101),(30,'a_far_npc',5,0);
       INSERT INTO spawngroup (id,name) VALUES (1,'g1'),(2,'g2'),(3,'g3');
       INSERT INTO spawnentry (spawngroupID,npcID) VALUES (1,5),(1,12),(2,5),(2,9),(3,30);
-      INSERT INTO spawn2 (spawngroupID,zone) VALUES (1,'qeynos'),(2,'qeynos'),(3,'freport');
+      INSERT INTO spawn2 (spawngroupID,zone) VALUES (1,'sallowmere'),(2,'sallowmere'),(3,'ostmirren');
       INSERT INTO loottable (id,name) VALUES (100,'bat_loot'),(101,'snake_loot');
       INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability)
         VALUES (100,7,1,1,0,100),(100,8,1,1,0,50);
@@ -102,11 +102,11 @@ class NpcGrid : public loot_grids_testing::LootGrids {
 TEST_F(NpcGrid, ZoneLoaderListsEachNpcOnceByIdAndResetsTheLowerGrids) {
   world();
   something_current();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
 
-  EXPECT_EQ(sql_text, kZoneQuery + u"\"qeynos\") ORDER BY npc_types.id"_s);
+  EXPECT_EQ(sql_text, kZoneQuery + u"\"sallowmere\") ORDER BY npc_types.id"_s);
   EXPECT_EQ(shown(w->allgrids),
-            (QStringList{u"5|a_bat|7|qeynos|100"_s, u"9|a_snake|12|qeynos|101"_s, u"12|a_rat|3|qeynos|0"_s}));
+            (QStringList{u"5|a_bat|7|sallowmere|100"_s, u"9|a_snake|12|sallowmere|101"_s, u"12|a_rat|3|sallowmere|0"_s}));
   EXPECT_EQ(w->allgrids->CellValue(1, 1).typeId(), QMetaType::Double);
   EXPECT_EQ(progress, (QStringList{u"Loading NPC 0/3"_s, u"Loading NPC 1/3"_s, u"Loading NPC 2/3"_s}));
   EXPECT_EQ(hourglass, QList<bool>(3, false));
@@ -123,13 +123,13 @@ TEST_F(NpcGrid, ZoneLoaderRangeTakesTheNumericValuesOfTheBounds) {
   w->range_use->setChecked(true);
   w->min_lvl->setText(u"1"_s);
   w->max_lvl->setText(u"10"_s);
-  load_zone(u"qeynos"_s);
-  EXPECT_EQ(sql_text, kZoneQuery + u"\"qeynos\") AND npc_types.Level BETWEEN 1 AND 10  ORDER BY npc_types.id"_s);
-  EXPECT_EQ(shown(w->allgrids), (QStringList{u"5|a_bat|7|qeynos|100"_s, u"12|a_rat|3|qeynos|0"_s}));
+  load_zone(u"sallowmere"_s);
+  EXPECT_EQ(sql_text, kZoneQuery + u"\"sallowmere\") AND npc_types.Level BETWEEN 1 AND 10  ORDER BY npc_types.id"_s);
+  EXPECT_EQ(shown(w->allgrids), (QStringList{u"5|a_bat|7|sallowmere|100"_s, u"12|a_rat|3|sallowmere|0"_s}));
 
   w->min_lvl->setText(u"abc"_s);
   w->max_lvl->setText(u"10; DROP TABLE items"_s);
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   EXPECT_TRUE(sql_text.endsWith(u"BETWEEN 0 AND 10  ORDER BY npc_types.id"_s));
   EXPECT_EQ(w->allgrids->RowCount(), 2);
   EXPECT_EQ(scratch->count(u"items"_s), 2);
@@ -214,13 +214,13 @@ TEST_F(NpcGrid, LoaderFailureIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(w->allgrids->RowCount(), 0);
   EXPECT_EQ(w->out->text(), QString());
   EXPECT_FALSE(hourglass_shown());
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   EXPECT_EQ(io.messages.size(), 2u);
 }
 
 TEST_F(NpcGrid, PressShowsTheLootTableItsFirstLootdropAndFirstItem) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   // A real press on the first row, through the grid.
   QTableView* view = w->allgrids->view();
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 1)).center());
@@ -242,7 +242,7 @@ TEST_F(NpcGrid, PressShowsTheLootTableItsFirstLootdropAndFirstItem) {
 
 TEST_F(NpcGrid, PressOnAnEmptyLootTableGivesBothMessages) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   press(1);
   io.messages.clear();
   press(2);
@@ -263,7 +263,7 @@ TEST_F(NpcGrid, PressOnAnEmptyLootTableGivesBothMessages) {
 
 TEST_F(NpcGrid, PressBelowTheLastRowChangesNothing) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   press(1);
   const QStringList loot = shown(w->loottableE);
   const QStringList items = shown(w->lootdropE);
@@ -278,7 +278,7 @@ TEST_F(NpcGrid, PressBelowTheLastRowChangesNothing) {
 
 TEST_F(NpcGrid, EditStoresTheRoundedLootTableIdOfTheRow) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   press(1);
   ASSERT_TRUE(w->allgrids->edit_cell(3, 5, u"13.5"_s));
   EXPECT_EQ(sql_text, u"UPDATE npc_types SET loottable_id='14' WHERE id='12'"_s);
@@ -303,7 +303,7 @@ TEST_F(NpcGrid, EditStoresTheRoundedLootTableIdOfTheRow) {
 
 TEST_F(NpcGrid, EditWithoutAWholeNumberSendsNothing) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   for (const QString& typed : {u"abc"_s, QString(), u"0; DELETE FROM npc_types"_s, u"3000000000"_s}) {
     io.messages.clear();
     sql_text.clear();
@@ -317,7 +317,7 @@ TEST_F(NpcGrid, EditWithoutAWholeNumberSendsNothing) {
 
 TEST_F(NpcGrid, EditedIdTextCannotReachOtherNpcs) {
   world();
-  load_zone(u"qeynos"_s);
+  load_zone(u"sallowmere"_s);
   ASSERT_TRUE(w->allgrids->edit_cell(2, 1, u"x' OR '1'='1"_s));
   // The row's loot table id (101) went to no NPC, least of all to every NPC.
   EXPECT_EQ(scratch->count(u"npc_types"_s, u"loottable_id=101"_s), 1);
@@ -359,8 +359,8 @@ TEST_F(NpcGrid, RemoveSelectedDropsOnlyTheSelectedRows) {
 
 TEST_F(NpcGrid, ZoneLabelClickOpensThePickerAndEmptiesTheGridOnly) {
   world();
-  scratch->exec(u"INSERT INTO zone (short_name,long_name,zoneidnumber) VALUES ('qeynos','South Qeynos',1)"_s);
-  load_zone(u"qeynos"_s);
+  scratch->exec(u"INSERT INTO zone (short_name,long_name,zoneidnumber) VALUES ('sallowmere','South Sallowmere',1)"_s);
+  load_zone(u"sallowmere"_s);
   press(1);
   QTest::mouseClick(w->zonename, Qt::LeftButton);
 

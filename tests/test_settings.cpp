@@ -51,12 +51,12 @@ class SettingsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsTest, UsualLayoutOneFieldPerLine) {
-  write("SRVR=db.example;PORT=3307\r\nUSER=admin\r\nPASSWORD=secret\r\nDATABASE=peq\r\nDATA_FOLDER_PATH=C:\\loot\r\n");
+  write("SRVR=db.example;PORT=3307\r\nUSER=admin\r\nPASSWORD=secret\r\nDATABASE=lootworld\r\nDATA_FOLDER_PATH=C:\\loot\r\n");
   ASSERT_TRUE(load());
   EXPECT_EQ(db_settings.server, u"db.example;PORT=3307");
   EXPECT_EQ(db_settings.user, u"admin");
   EXPECT_EQ(db_settings.password, u"secret");
-  EXPECT_EQ(db_settings.database, u"peq");
+  EXPECT_EQ(db_settings.database, u"lootworld");
   EXPECT_EQ(db_settings.data_folder, u"C:\\loot\\");
   EXPECT_TRUE(io_.messages.empty());
 }

@@ -68,7 +68,7 @@ TEST_F(StartupWindow, BadSettingsEndTheProgramBeforeAnyWindowShows) {
   QTemporaryDir folder;
   QFile ini(folder.filePath(u"db.ini"_s));
   ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-  ini.write("SERV=127.0.0.1\nUSER=loot\nPASSWORD=x\nDATABASE=peq\n");  // no fifth field
+  ini.write("SERV=127.0.0.1\nUSER=loot\nPASSWORD=x\nDATABASE=lootworld\n");  // no fifth field
   ini.close();
   QDir::setCurrent(folder.path());
   EXPECT_THROW(open_splash(), ProgramEnded);

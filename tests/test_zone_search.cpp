@@ -60,13 +60,13 @@ class ZoneSearch : public DbTest {
 
 TEST_F(ZoneSearch, LoadListsEveryZoneByShortNameOnTopOfOtherWindows) {
   add_zone(25, u"abc"_s, u"Abc Hills"_s);
-  add_zone(2, u"qeynos"_s, u"South Qeynos"_s);
-  add_zone(7, u"akanon"_s, u"Ak'Anon"_s);
+  add_zone(2, u"sallowmere"_s, u"South Sallowmere"_s);
+  add_zone(7, u"ibberick"_s, u"Ib'Berick"_s);
   Zone_Search& z = picker();
 
   EXPECT_EQ(Zone_Search::zone_query(), u"SELECT short_name,long_name,zoneidnumber FROM zone ORDER BY short_name ASC"_s);
   EXPECT_EQ(grid_rows(*z.zonegrid),
-            (QStringList{u"25|abc|Abc Hills"_s, u"7|akanon|Ak'Anon"_s, u"2|qeynos|South Qeynos"_s}));
+            (QStringList{u"25|abc|Abc Hills"_s, u"7|ibberick|Ib'Berick"_s, u"2|sallowmere|South Sallowmere"_s}));
   // The id is the number the database gave, not a text.
   EXPECT_EQ(z.zonegrid->CellValue(1, 1).typeId(), QMetaType::Double);
   EXPECT_EQ(rec_count, 3);
@@ -77,7 +77,7 @@ TEST_F(ZoneSearch, LoadListsEveryZoneByShortNameOnTopOfOtherWindows) {
 
 TEST_F(ZoneSearch, PasteCopiesTheShortNameAsTheGridHoldsIt) {
   add_zone(1, u"  padded "_s, u"Padded Zone"_s);
-  add_zone(2, u"qeynos"_s, u"South Qeynos"_s);
+  add_zone(2, u"sallowmere"_s, u"South Sallowmere"_s);
   Zone_Search& z = picker();
   z.show();
 
@@ -90,13 +90,13 @@ TEST_F(ZoneSearch, PasteCopiesTheShortNameAsTheGridHoldsIt) {
   EXPECT_EQ(zonename->text(), u"  padded "_s);
   z.zonegrid->setCurRow(2);
   z.paste_Click();
-  EXPECT_EQ(zonename->text(), u"qeynos"_s);
+  EXPECT_EQ(zonename->text(), u"sallowmere"_s);
   EXPECT_TRUE(z.isVisible());  // the picker stays open
 }
 
 TEST_F(ZoneSearch, DoneKeepsRowsAndCurrentRowWhileACloseStartsOver) {
   add_zone(1, u"abc"_s, u"Abc Hills"_s);
-  add_zone(2, u"qeynos"_s, u"South Qeynos"_s);
+  add_zone(2, u"sallowmere"_s, u"South Sallowmere"_s);
   Zone_Search& z = picker();
   z.show();
   z.zonegrid->setCurRow(2);

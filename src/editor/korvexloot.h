@@ -57,7 +57,7 @@ class KorvexLoot : public QMainWindow {
   // can be driven without a window system.
   void closeEvent(QCloseEvent* event) override;
 
-  // Controls, named as the window's description names them.
+  // Controls, under the window's own names for them.
   LiteBtnCtrl* find_item = nullptr;
   QLabel* Label8 = nullptr;
   QLabel* zonename = nullptr;
