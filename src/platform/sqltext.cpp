@@ -26,12 +26,15 @@ QString escaped(QStringView text, char16_t quote) {
   return out;
 }
 
-// A character that continues a name when it follows one.
-bool name_char(QChar c) {
+// A character that makes what follows it part of the same name. A digit does
+// not: a number may end right before a word.
+bool joins_name(QChar c) {
   const char16_t u = c.unicode();
-  return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_' ||
-         u == u'$';
+  return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_' || u == u'$';
 }
+
+// A character that continues a name when it follows one.
+bool name_char(QChar c) { return joins_name(c) || (c >= u'0' && c <= u'9'); }
 
 bool starts_word(QStringView sql, qsizetype at, QStringView keyword) {
   const qsizetype end = at + keyword.size();
@@ -74,7 +77,7 @@ bool holds_keyword_read(QStringView sql, QStringView keyword, bool backslash_esc
         } else if (!joined && starts_word(sql, i, keyword)) {
           return true;
         }
-        joined = name_char(c) && !(c >= u'0' && c <= u'9');
+        joined = joins_name(c);
         continue;
       case In::code:
         break;
@@ -104,7 +107,7 @@ bool holds_keyword_read(QStringView sql, QStringView keyword, bool backslash_esc
     } else if (!joined && starts_word(sql, i, keyword)) {
       return true;
     } else {
-      joined = name_char(c) && !(c >= u'0' && c <= u'9');
+      joined = joins_name(c);
     }
   }
   return false;
