@@ -254,10 +254,16 @@ class World:
     def make_zones(self):
         r = self.r
         combos = [(p, s) for p in ZONE_PRE for s in ZONE_SUF]
-        r.shuffle(combos)
         n_short = max(5, round(self.n_zone_rows * 0.92))
+        # A world larger than the word lists allow numbers its further zones
+        # ("frostmoor2"); worlds up to about 1,300 zones stay as they were.
+        copy = 2
+        while len(combos) < n_short:
+            combos += [(p, s + str(copy)) for p in ZONE_PRE for s in ZONE_SUF]
+            copy += 1
+        r.shuffle(combos)
         n_extra = max(1, self.n_zone_rows - n_short)
-        zone_ids = sorted(r.sample(range(1, 1000), n_short))
+        zone_ids = sorted(r.sample(range(1, max(1000, 2 * n_short)), n_short))
         shorts = []
         for i in range(n_short):
             pre, suf = combos[i]

@@ -76,7 +76,7 @@ TEST_F(RepairCommandsTest, MakeLoottablesGivesEachListedNpcWithoutOneItsOwnInGri
   EXPECT_EQ(npc_loottables(),
             (QStringList{u"11|100"_s, u"12|101"_s, u"13|40"_s, u"14|100"_s, u"15|102"_s, u"16|0"_s}));
   EXPECT_EQ(loottable_column(), (QStringList{u"100"_s, u"101"_s, u"40"_s, u"100"_s, u"102"_s}));
-  EXPECT_EQ(sql_text, u"UPDATE npc_types SET loottable_id=102 WHERE id=15"_s);
+  EXPECT_EQ(sql_text, repair_sql::drop_npc_loottables());
   EXPECT_EQ(rec_count, 5);
   EXPECT_EQ(io.messages, std::vector<QString>{u"Ok, Done!"_s});
   EXPECT_FALSE(hourglass_left());
@@ -86,6 +86,51 @@ TEST_F(RepairCommandsTest, MakeLoottablesGivesEachListedNpcWithoutOneItsOwnInGri
   EXPECT_EQ(scratch->count(u"loottable"_s), 4);
   EXPECT_EQ(io.messages.size(), 2u);
   EXPECT_EQ(io.messages.back(), u"Ok, Done!"_s);
+}
+
+// The command writes in chunks; what it leaves must be what its steps give
+// when run one NPC at a time: a list long enough for several chunks, loot
+// table ids with gaps, NPCs listed twice (within a chunk and across chunks),
+// listed ids no NPC has, and NPCs that keep their loot table.
+TEST_F(RepairCommandsTest, MakeLoottablesLeavesWhatTheStepsOneNpcAtATimeLeave) {
+  testing_support::ScratchDb steps;
+  const QString setup_loottables = u"INSERT INTO loottable (id,name) VALUES (3,'low'),(40,'gap'),(41,'next')"_s;
+  QStringList npcs, listed;
+  for (int id = 1; id <= 3000; ++id) {
+    npcs << u"(%1,'n%1',%2)"_s.arg(id).arg(id % 7 == 0 ? 40 : 0);
+    listed << u"%1|%2"_s.arg(id).arg(id % 7 == 0 ? 40 : 0);
+  }
+  const QString setup_npcs = u"INSERT INTO npc_types (id,name,loottable_id) VALUES "_s + npcs.join(u',');
+  for (const QString& again : {u"5|0"_s, u"6|0"_s, u"2999|0"_s, u"5|0"_s}) listed.insert(1200, again);
+  listed.insert(10, u"2|0"_s);
+  listed.insert(700, u"987654|0"_s);
+  listed << u"987655|0"_s << u"1|0"_s;
+  for (testing_support::ScratchDb* db : {scratch.get(), &steps}) {
+    db->exec(setup_loottables);
+    db->exec(setup_npcs);
+  }
+  listed_npcs(listed);
+  repair().fix_loot_for_empty_loottablesx_Click();
+  ASSERT_EQ(io.messages, std::vector<QString>{u"Ok, Done!"_s});
+
+  int next = 42;
+  QStringList cells;
+  for (const QString& row : listed) {
+    const QString npc = row.section(u'|', 0, 0);
+    if (row.section(u'|', 1) != u"0"_s) {
+      cells << row.section(u'|', 1);
+      continue;
+    }
+    steps.exec(repair_sql::new_loottable(next));
+    steps.exec(repair_sql::new_loottable_entry(next, own_lootdrop_id));
+    steps.exec(repair_sql::set_npc_loottable(next, npc.toInt()));
+    cells << QString::number(next++);
+  }
+  for (const QString& query : {u"SELECT * FROM loottable ORDER BY id"_s, u"SELECT * FROM loottable_entries ORDER BY 1,2"_s,
+                               u"SELECT id,loottable_id FROM npc_types ORDER BY id"_s})
+    EXPECT_EQ(scratch->rows(query), steps.rows(query)) << query.toStdString();
+  EXPECT_EQ(loottable_column(), cells);
+  EXPECT_EQ(w->out->text(), QString());
 }
 
 TEST_F(RepairCommandsTest, MakeLoottablesWithAnEmptyListDoesNothingAndAnEmptyTableStartsAtOne) {

@@ -1,6 +1,7 @@
 #include "editor/repair_commands.h"
 
 #include "controls/igrid.h"
+#include "controls/repaint.h"
 #include "editor/grid_cells.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
@@ -9,8 +10,11 @@
 #include "startup/shared.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -35,6 +39,50 @@ QString set_npc_loottable(std::int32_t loottable_id, std::int32_t npc_id) {
   return u"UPDATE npc_types SET loottable_id="_s + textnum::sql_number(loottable_id) + u" WHERE id="_s +
          textnum::sql_number(npc_id);
 }
+
+QString new_loottables(const std::vector<std::int32_t>& loottable_ids) {
+  QString sql = u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES "_s;
+  for (std::size_t i = 0; i < loottable_ids.size(); ++i) {
+    if (i != 0) sql += u',';
+    sql += u'(' + textnum::sql_number(loottable_ids[i]) + u",\"ZiridezivuR3\",1,1000,0,0)"_s;
+  }
+  return sql;
+}
+
+QString new_loottable_entries(const std::vector<std::int32_t>& loottable_ids, std::int32_t lootdrop_id) {
+  QString sql = u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
+                "VALUES "_s;
+  const QString rest = u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
+  for (std::size_t i = 0; i < loottable_ids.size(); ++i) {
+    if (i != 0) sql += u',';
+    sql += u'(' + textnum::sql_number(loottable_ids[i]) + rest;
+  }
+  return sql;
+}
+
+QString create_npc_loottables() {
+  return u"CREATE TEMPORARY TABLE new_npc_loottables (npc_id INT NOT NULL PRIMARY KEY, "
+         "loottable_id INT UNSIGNED NOT NULL) ENGINE=MEMORY"_s;
+}
+
+QString drop_npc_loottables() { return u"DROP TEMPORARY TABLE IF EXISTS new_npc_loottables"_s; }
+
+QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::int32_t>>& npc_loottables) {
+  QString sql = u"INSERT INTO new_npc_loottables (npc_id,loottable_id) VALUES "_s;
+  for (std::size_t i = 0; i < npc_loottables.size(); ++i) {
+    if (i != 0) sql += u',';
+    sql += u'(' + textnum::sql_number(npc_loottables[i].first) + u',' +
+           textnum::sql_number(npc_loottables[i].second) + u')';
+  }
+  return sql + u" ON DUPLICATE KEY UPDATE loottable_id=VALUES(loottable_id)"_s;
+}
+
+QString set_listed_npc_loottables() {
+  return u"UPDATE npc_types JOIN new_npc_loottables ON npc_types.id=new_npc_loottables.npc_id "
+         "SET npc_types.loottable_id=new_npc_loottables.loottable_id"_s;
+}
+
+QString clear_npc_loottables() { return u"DELETE FROM new_npc_loottables"_s; }
 
 QStringList delete_lootdrop(std::int32_t lootdrop_id) {
   const QString id = textnum::sql_number(lootdrop_id);
@@ -70,6 +118,37 @@ void report_rolled_back(const QString& what, const db::Error& error) {
 }
 
 namespace {
+
+void run_statement(const QString& statement) {
+  sql_text = statement;
+  db_conn.execute(sql_text);
+}
+
+// Chunks of rows written in one long transaction: each chunk sized to take
+// about a tenth of a second, so the progress label is painted well within
+// half a second however fast the server is.
+class ChunkProgress {
+ public:
+  ChunkProgress(QLabel& label, std::size_t total) : label_(label), total_(total) { clock_.start(); }
+  std::size_t chunk() const { return chunk_; }
+  void done(std::size_t rows) {
+    const qint64 took = std::max<qint64>(1, clock_.restart());
+    const double wanted = static_cast<double>(chunk_) * static_cast<double>(kChunkMs) / static_cast<double>(took);
+    chunk_ = static_cast<std::size_t>(std::clamp(wanted, static_cast<double>(chunk_) / 2, static_cast<double>(chunk_) * 2));
+    chunk_ = std::clamp<std::size_t>(chunk_, kLeast, kMost);
+    label_.setText(u"Making loottables "_s + QString::number(rows) + u'/' + QString::number(total_));
+    repaint_now(&label_);
+  }
+
+ private:
+  static constexpr qint64 kChunkMs = 100;
+  static constexpr std::size_t kLeast = 100;
+  static constexpr std::size_t kMost = 20000;
+  QLabel& label_;
+  std::size_t total_;
+  std::size_t chunk_ = 1000;
+  QElapsedTimer clock_;
+};
 
 // Runs the statements in one transaction on the connection as it is.
 void execute_together(const QStringList& statements) {
@@ -140,26 +219,51 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     // transaction nobody else takes them, and asking the maximum again
     // for each NPC over a new connection would cost a connection per row.
     std::int32_t next = next_id(repair_sql::max_loottable_query());
-    db_conn.begin_transaction();
     for (NewLoottable& t : todo) {
       if (&t != &todo.front()) {
         if (next == std::numeric_limits<std::int32_t>::max()) throw db::Error(u"No loottable id is left."_s);
         ++next;
       }
       t.loottable_id = next;
-      sql_text = repair_sql::new_loottable(next);
-      db_conn.execute(sql_text);
-      sql_text = repair_sql::new_loottable_entry(next, own_lootdrop_id);
-      db_conn.execute(sql_text);
-      sql_text = repair_sql::set_npc_loottable(next, t.npc_id);
-      db_conn.execute(sql_text);
     }
+    // Three statements per NPC would keep a list of 100,000 NPCs waiting
+    // for minutes: the loot tables go in chunks of a few statements each,
+    // and the progress label shows the window is alive between them.
+    db_conn.begin_transaction();
+    run_statement(repair_sql::drop_npc_loottables());
+    run_statement(repair_sql::create_npc_loottables());
+    ChunkProgress progress(*w_.out, todo.size());
+    for (std::size_t from = 0; from < todo.size();) {
+      const std::size_t count = std::min(progress.chunk(), todo.size() - from);
+      make_loottable_chunk(todo, from, count);
+      from += count;
+      progress.done(from);
+    }
+    run_statement(repair_sql::drop_npc_loottables());
     db_conn.commit();
+    w_.out->clear();
     return true;
   } catch (const db::Error& e) {
+    w_.out->clear();
     report_rolled_back(u"Making loottables (nothing was changed)"_s, e);
     return false;
   }
+}
+
+void RepairCommands::make_loottable_chunk(const std::vector<NewLoottable>& todo, std::size_t from, std::size_t count) {
+  std::vector<std::int32_t> ids;
+  std::vector<std::pair<std::int32_t, std::int32_t>> npcs;
+  ids.reserve(count);
+  npcs.reserve(count);
+  for (std::size_t i = from; i < from + count; ++i) {
+    ids.push_back(todo[i].loottable_id);
+    npcs.emplace_back(todo[i].npc_id, todo[i].loottable_id);
+  }
+  run_statement(repair_sql::new_loottables(ids));
+  run_statement(repair_sql::new_loottable_entries(ids, own_lootdrop_id));
+  run_statement(repair_sql::list_npc_loottables(npcs));
+  run_statement(repair_sql::set_listed_npc_loottables());
+  run_statement(repair_sql::clear_npc_loottables());
 }
 
 void RepairCommands::LOOTDROP_wipe_Click() {

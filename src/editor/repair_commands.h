@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class KorvexLoot;
@@ -26,6 +27,17 @@ QString max_loottable_query();
 QString new_loottable(std::int32_t loottable_id);
 QString new_loottable_entry(std::int32_t loottable_id, std::int32_t lootdrop_id);
 QString set_npc_loottable(std::int32_t loottable_id, std::int32_t npc_id);
+// The same for many loot tables at once: the loot tables and their entries
+// as one INSERT each (the texts above, one row after another), and the NPCs'
+// new loot table ids through a list on the server, where a later row for the
+// same NPC replaces an earlier one.
+QString new_loottables(const std::vector<std::int32_t>& loottable_ids);
+QString new_loottable_entries(const std::vector<std::int32_t>& loottable_ids, std::int32_t lootdrop_id);
+QString create_npc_loottables();
+QString drop_npc_loottables();
+QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::int32_t>>& npc_loottables);
+QString set_listed_npc_loottables();
+QString clear_npc_loottables();
 // The three deletes, in the order they run.
 QStringList delete_lootdrop(std::int32_t lootdrop_id);
 // The four updates, in the order they run.
@@ -67,6 +79,8 @@ class RepairCommands : public QObject {
   // Writes a loot table for each entry of `todo` and fills in its id; false
   // (reported, nothing written) when the database refused.
   bool make_loottables(std::vector<NewLoottable>& todo);
+  // Writes the loot tables of todo[from, from + count) in a few statements.
+  void make_loottable_chunk(const std::vector<NewLoottable>& todo, std::size_t from, std::size_t count);
 
   KorvexLoot& w_;
 };
