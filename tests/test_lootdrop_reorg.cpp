@@ -108,6 +108,47 @@ TEST_F(Renumbering, GapsCloseInAscendingOrderCarryingEntriesAndLinks) {
   EXPECT_FALSE(r.itms->edit_cell(1, 1, u"9"_s));
 }
 
+// Ids reach 4294967295 in real worlds: every move stays within the range of
+// the id columns, and ids whose new id is the old one of their neighbour
+// move in turn, entries and links (under any loot table id) with them.
+TEST_F(Renumbering, IdsUpToTheTopOfTheUnsignedRangeMoveDownInTurn) {
+  struct Case {
+    std::vector<std::int64_t> ids;
+    QStringList after;
+  };
+  const std::vector<Case> cases = {
+      {{2, 4294967295},
+       {u"1|d2"_s, u"2|d4294967295"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"2|1002|25"_s, u"100|1"_s, u"100|2"_s,
+        u"4294967295|1"_s, u"4294967295|2"_s}},
+      {{4294967294, 4294967295},
+       {u"1|d4294967294"_s, u"2|d4294967295"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"2|1002|25"_s, u"100|1"_s,
+        u"100|2"_s, u"4294967295|1"_s, u"4294967295|2"_s}},
+      {{2, 3, 4},
+       {u"1|d2"_s, u"2|d3"_s, u"3|d4"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"3|1001|25"_s, u"3|1002|25"_s,
+        u"100|1"_s, u"100|2"_s, u"100|3"_s, u"4294967295|1"_s, u"4294967295|3"_s}},
+  };
+  for (const Case& c : cases) {
+    for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
+      scratch->exec(u"DELETE FROM "_s + QLatin1StringView(table));
+    QStringList links_of_100;
+    for (const std::int64_t id : c.ids) {
+      scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'d%1')"_s.arg(id));
+      scratch->exec(u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (%1,1001,25)"_s.arg(id));
+      scratch->exec(u"INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (100,%1)"_s.arg(id));
+    }
+    const std::int64_t top = c.ids.back();
+    scratch->exec(u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (%1,1002,25)"_s.arg(top));
+    scratch->exec(u"INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (4294967295,%1),(4294967295,%2)"_s
+                      .arg(c.ids.front())
+                      .arg(top));
+    go();
+    EXPECT_TRUE(io.messages.empty()) << (io.messages.empty() ? "" : io.messages[0].toStdString());
+    EXPECT_EQ(loot_rows(), c.after) << c.ids.back();
+    EXPECT_EQ(lootdrop_reorg::loaded()->out->text(), kCompleted);
+    io.messages.clear();
+  }
+}
+
 TEST_F(Renumbering, OwnLootdropStaysTheProgramsOwnUnderItsNewId) {
   lootdrops({3, 7, 500});
   go();

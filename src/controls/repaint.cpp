@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kMinIntervalMs = 33;
@@ -47,4 +49,18 @@ void repaint_throttled(QWidget* w) {
 
 void repaint_now(QWidget* w) {
   if (w) repaint_and_note(w, since_start().elapsed());
+}
+
+ChunkPacer::ChunkPacer(std::size_t first, std::size_t least, std::size_t most)
+    : size_(std::clamp(first, least, most)), least_(least), most_(most) {
+  clock_.start();
+}
+
+void ChunkPacer::done() {
+  constexpr double kChunkMs = 100;
+  const auto took = static_cast<double>(std::max<qint64>(1, clock_.restart()));
+  const auto now = static_cast<double>(size_);
+  // At most doubled or halved at a time: one slow statement is no trend.
+  const double wanted = std::clamp(now * kChunkMs / took, now / 2, now * 2);
+  size_ = std::clamp(static_cast<std::size_t>(wanted), least_, most_);
 }

@@ -76,23 +76,23 @@ QString stray_ids_query(std::int64_t last_dest, int limit) {
          stray + u" ORDER BY lootdrop_id LIMIT "_s + n(limit);
 }
 
-QString top_id_query() {
-  return u"SELECT GREATEST(IFNULL((SELECT MAX(id) FROM lootdrop),0),"
-         "IFNULL((SELECT MAX(lootdrop_id) FROM lootdrop_entries),0),"
-         "IFNULL((SELECT MAX(lootdrop_id) FROM loottable_entries),0))"_s;
-}
-
-QString park(const QString& table, std::int64_t offset) {
-  const QString column = table + u'.' + id_column(table);
-  return u"UPDATE "_s + table + u" JOIN lootdrop_moves ON "_s + column + u"=lootdrop_moves.source SET "_s + column +
-         u"=lootdrop_moves.dest+"_s + n(offset);
-}
-
-QString unpark(const QString& table, std::int64_t offset) {
+QString move_range(const QString& table, std::int64_t first, std::int64_t last) {
   const QString column = id_column(table);
-  return u"UPDATE "_s + table + u" SET "_s + column + u'=' + column + u'-' + n(offset) + u" WHERE "_s + column +
-         u'>' + n(offset);
+  return u"UPDATE "_s + table + u" SET "_s + column + u"=(SELECT dest FROM lootdrop_moves WHERE source="_s + table +
+         u'.' + column + u") WHERE "_s + column + u" BETWEEN "_s + n(first) + u" AND "_s + n(last) + u" AND "_s +
+         column + u" IN (SELECT source FROM lootdrop_moves) ORDER BY "_s + column;
 }
+
+QString move_links(std::int64_t first, std::int64_t last) {
+  // The key is (loottable_id, lootdrop_id): within one loot table the
+  // ascending order keeps every new id free at its turn.
+  return u"UPDATE loottable_entries SET lootdrop_id=(SELECT dest FROM lootdrop_moves WHERE "
+         "source=loottable_entries.lootdrop_id) WHERE loottable_id BETWEEN "_s +
+         n(first) + u" AND "_s + n(last) +
+         u" AND lootdrop_id IN (SELECT source FROM lootdrop_moves) ORDER BY lootdrop_id"_s;
+}
+
+QString link_span_query() { return u"SELECT MIN(loottable_id), MAX(loottable_id) FROM loottable_entries"_s; }
 
 QString move_own_lootdrop(std::int64_t dest) {
   return u"UPDATE variables SET value='"_s + n(dest) + u"' WHERE varname=\"LootdropID\""_s;
@@ -216,31 +216,18 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
   moves.reserve(ids.size() - first);
   for (std::size_t i = first; i < ids.size(); ++i) moves.emplace_back(ids[i], static_cast<std::int64_t>(i) + 1);
   std::int64_t own_dest = 0;
+  for (const auto& [source, dest] : moves)
+    if (own_lootdrop_id != 0 && source == own_lootdrop_id) own_dest = dest;
   try {
     if (!no_stray_entries(static_cast<std::int64_t>(ids.size()))) return false;
-    // One statement per move and table would scan loottable_entries, which
-    // has no key on lootdrop_id, once per lootdrop: the list of moves goes
-    // to the server, and each table moves in two statements. The progress
-    // text names each move as it is sent; all take effect at the commit.
+    // One statement per move and table would cost a scan of
+    // loottable_entries per lootdrop where it has no key on lootdrop_id:
+    // the list of moves goes to the server, and the rows move by ranges.
     db_conn.begin_transaction();
     run(reorg_sql::drop_moves());
     run(reorg_sql::create_moves());
-    for (std::size_t from = 0; from < moves.size(); from += kBatch) {
-      const std::size_t end = std::min(moves.size(), from + kBatch);
-      for (std::size_t i = from; i < end; ++i) {
-        const bool paint = i % 256 == 0;
-        if (paint || progress_observer)
-          show_progress(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second), paint);
-        if (own_lootdrop_id != 0 && moves[i].first == own_lootdrop_id) own_dest = moves[i].second;
-      }
-      run(reorg_sql::insert_moves(moves, from, kBatch));
-    }
-    sql_text = reorg_sql::top_id_query();
-    db_rs.open(sql_text, db_conn);
-    const auto offset = static_cast<std::int64_t>(db_rs.number(0)) + 1;
-    db_rs.close();
-    for (const QString& table : kTables) run(reorg_sql::park(table, offset));
-    for (const QString& table : kTables) run(reorg_sql::unpark(table, offset));
+    send_moves(moves);
+    move_rows(moves);
     // The program's own lootdrop keeps being its own under the new id.
     if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
     run(reorg_sql::drop_moves());
@@ -255,4 +242,50 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
   // there would write into the lootdrop that holds such an id now.
   empty_loot_grids(main_);
   return true;
+}
+
+void lootdrop_reorg::send_moves(const Moves& moves) {
+  // The progress text names each move as it is sent; all take effect at
+  // the commit.
+  for (std::size_t from = 0; from < moves.size(); from += kBatch) {
+    const std::size_t end = std::min(moves.size(), from + kBatch);
+    if (progress_observer)
+      for (std::size_t i = from; i < end; ++i)
+        progress_observer(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second));
+    out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
+    repaint_throttled(out);
+    run(reorg_sql::insert_moves(moves, from, kBatch));
+  }
+}
+
+void lootdrop_reorg::move_rows(const Moves& moves) {
+  // The lootdrops and their entries, by ranges of old ids in ascending order.
+  ChunkPacer pacer(2000, 100, 100000);
+  for (std::size_t from = 0; from < moves.size();) {
+    const std::size_t last = std::min(moves.size(), from + pacer.size()) - 1;
+    out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
+    repaint_now(out);
+    for (const QString& table : {kTables[0], kTables[1]})
+      run(reorg_sql::move_range(table, moves[from].first, moves[last].first));
+    from = last + 1;
+    pacer.done();
+  }
+  // The links, by ranges of loot table ids: their key leads with those.
+  sql_text = reorg_sql::link_span_query();
+  db_rs.open(sql_text, db_conn);
+  if (db_rs.field(0).is_null()) {
+    db_rs.close();
+    return;
+  }
+  const auto lowest = static_cast<std::int64_t>(db_rs.number(0));
+  const auto highest = static_cast<std::int64_t>(db_rs.number(1));
+  db_rs.close();
+  ChunkPacer links(2000, 10, 1 << 30);
+  for (std::int64_t from = lowest; from <= highest;) {
+    const std::int64_t last = std::min(highest, from + static_cast<std::int64_t>(links.size()) - 1);
+    run(reorg_sql::move_links(from, last));
+    from = last + 1;
+    links.done();
+    repaint_now(out);
+  }
 }

@@ -4,7 +4,9 @@
 // lootdrop_entries and loottable_entries rows that name each one along.
 //
 // All moves run in one transaction, so a refused statement leaves every
-// lootdrop where it was. Entries that name an id no lootdrop has would be
+// lootdrop where it was. The rows move in chunks of ids, each chunk taking a
+// fraction of a second, so the cost grows with the number of rows and the
+// progress label moves all along. Entries that name an id no lootdrop has would be
 // joined to the lootdrop that takes that id; a run that would do so moves
 // nothing and says which ids they are.
 
@@ -32,14 +34,16 @@ QString insert_moves(const std::vector<std::pair<std::int64_t, std::int64_t>>& m
 // Ids from 1 to `last_dest` that entries name but no lootdrop has; at most
 // `limit` of them, ascending.
 QString stray_ids_query(std::int64_t last_dest, int limit);
-// The largest lootdrop id any of the three tables names.
-QString top_id_query();
-// Every moved row of `table` (lootdrop, lootdrop_entries, loottable_entries)
-// first to its new id plus `offset`, above every id in use, then down to its
-// new id: no move ever meets an id still in use, whatever order the rows
-// are visited in.
-QString park(const QString& table, std::int64_t offset);
-QString unpark(const QString& table, std::int64_t offset);
+// Moves the rows of `table` (lootdrop or lootdrop_entries) whose lootdrop
+// id is a listed source between `first` and `last` to their new ids, in
+// ascending order of the old id: each new id is free at its turn, since
+// every id lies at or above its new one, so nothing is parked on ids above
+// those in use (which could pass the largest id a column holds).
+QString move_range(const QString& table, std::int64_t first, std::int64_t last);
+// The same for the loot table entries of loot tables `first` to `last`.
+QString move_links(std::int64_t first, std::int64_t last);
+// The loot tables that hold entries: the smallest and the largest id.
+QString link_span_query();
 // The variables row that names the program's own lootdrop.
 QString move_own_lootdrop(std::int64_t dest);
 }  // namespace reorg_sql
@@ -78,6 +82,10 @@ class lootdrop_reorg : public QWidget {
   bool move_lootdrops(const std::vector<std::int64_t>& ids);
   // False when entries name ids the moves would reach (reported).
   bool no_stray_entries(std::int64_t last_dest);
+  // Sends the list of moves and moves every row, chunk by chunk, with the
+  // progress label moving between the chunks; inside the transaction.
+  void send_moves(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves);
+  void move_rows(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves);
   void show_progress(const QString& text, bool paint);
 
   KorvexLoot& main_;

@@ -10,7 +10,6 @@
 #include "startup/shared.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScopeGuard>
 
@@ -124,32 +123,6 @@ void run_statement(const QString& statement) {
   db_conn.execute(sql_text);
 }
 
-// Chunks of rows written in one long transaction: each chunk sized to take
-// about a tenth of a second, so the progress label is painted well within
-// half a second however fast the server is.
-class ChunkProgress {
- public:
-  ChunkProgress(QLabel& label, std::size_t total) : label_(label), total_(total) { clock_.start(); }
-  std::size_t chunk() const { return chunk_; }
-  void done(std::size_t rows) {
-    const qint64 took = std::max<qint64>(1, clock_.restart());
-    const double wanted = static_cast<double>(chunk_) * static_cast<double>(kChunkMs) / static_cast<double>(took);
-    chunk_ = static_cast<std::size_t>(std::clamp(wanted, static_cast<double>(chunk_) / 2, static_cast<double>(chunk_) * 2));
-    chunk_ = std::clamp<std::size_t>(chunk_, kLeast, kMost);
-    label_.setText(u"Making loottables "_s + QString::number(rows) + u'/' + QString::number(total_));
-    repaint_now(&label_);
-  }
-
- private:
-  static constexpr qint64 kChunkMs = 100;
-  static constexpr std::size_t kLeast = 100;
-  static constexpr std::size_t kMost = 20000;
-  QLabel& label_;
-  std::size_t total_;
-  std::size_t chunk_ = 1000;
-  QElapsedTimer clock_;
-};
-
 // Runs the statements in one transaction on the connection as it is.
 void execute_together(const QStringList& statements) {
   db_conn.begin_transaction();
@@ -232,12 +205,15 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     db_conn.begin_transaction();
     run_statement(repair_sql::drop_npc_loottables());
     run_statement(repair_sql::create_npc_loottables());
-    ChunkProgress progress(*w_.out, todo.size());
+    ChunkPacer pacer(1000, 100, 20000);
+    const QString total = u'/' + QString::number(todo.size());
     for (std::size_t from = 0; from < todo.size();) {
-      const std::size_t count = std::min(progress.chunk(), todo.size() - from);
+      const std::size_t count = std::min(pacer.size(), todo.size() - from);
       make_loottable_chunk(todo, from, count);
       from += count;
-      progress.done(from);
+      pacer.done();
+      w_.out->setText(u"Making loottables "_s + QString::number(from) + total);
+      repaint_now(w_.out);
     }
     run_statement(repair_sql::drop_npc_loottables());
     db_conn.commit();
