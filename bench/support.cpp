@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <sys/resource.h>
@@ -125,6 +127,77 @@ double client_script_seconds(const QString& script) {
   return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
+double client_inner_seconds(const QStringList& statements, bool compress) {
+  QString script = QStringLiteral("SET @loot_bench_start=NOW(6);\n");
+  for (const QString& statement : statements) script += statement + QStringLiteral(";\n");
+  script += QStringLiteral("SELECT TIMESTAMPDIFF(MICROSECOND,@loot_bench_start,NOW(6));\n");
+  QTemporaryFile output;
+  if (!output.open()) throw std::runtime_error("no temporary file for the client's output");
+  QProcess p;
+  p.setStandardOutputFile(output.fileName());
+  QStringList args = client_args();
+  if (compress) args.insert(1, QStringLiteral("--compress"));
+  p.start(QStringLiteral("mariadb"), args);
+  p.waitForStarted(-1);
+  p.write(script.toUtf8());
+  p.closeWriteChannel();
+  p.waitForFinished(-1);
+  if (p.exitCode() != 0) throw std::runtime_error("the client failed: " + p.readAllStandardError().toStdString());
+  // The last line is the time; results before it may be many megabytes.
+  QFile f(output.fileName());
+  f.open(QIODevice::ReadOnly);
+  const qint64 size = f.size();
+  f.seek(std::max<qint64>(0, size - 64));
+  const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+  return lines.last().trimmed().toDouble() / 1e6;
+}
+
+QStringList captured_statements(const std::function<void()>& run) {
+  db::Connection& c = admin();
+  db::ResultSet rs;
+  rs.open(QStringLiteral("SELECT CONNECTION_ID()"), c);
+  const QString self = rs.field(0).text();
+  rs.close();
+  c.execute(QStringLiteral("SET GLOBAL log_output='TABLE'"));
+  c.execute(QStringLiteral("TRUNCATE mysql.general_log"));
+  c.execute(QStringLiteral("SET GLOBAL general_log=ON"));
+  run();
+  c.execute(QStringLiteral("SET GLOBAL general_log=OFF"));
+  rs.open(QStringLiteral("SELECT CONVERT(argument USING utf8mb4) FROM mysql.general_log WHERE command_type='Query' "
+                         "AND thread_id<>") + self + QStringLiteral(" ORDER BY event_time"),
+          c);
+  QStringList statements;
+  for (rs.move_first(); !rs.eof(); rs.move_next()) statements << rs.field(0).text();
+  rs.close();
+  c.execute(QStringLiteral("TRUNCATE mysql.general_log"));
+  return statements;
+}
+
+QString world_database(int scale) {
+  const QString name = QStringLiteral("loot_world_x%1").arg(scale);
+  db::ResultSet rs;
+  rs.open(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='") + name +
+              QStringLiteral("' AND table_name='npc_types'"),
+          admin());
+  const bool there = rs.field(0).number() > 0;
+  rs.close();
+  if (!there) {
+    std::printf("  (the %dx world is not loaded: bash scripts/load_world.sh --scale %d --database %s)\n", scale, scale,
+                name.toUtf8().constData());
+    return {};
+  }
+  return name;
+}
+
+void copy_tables(const QString& database, const QStringList& tables) {
+  admin().execute(QStringLiteral("USE loot_bench"));
+  for (const QString& table : tables) {
+    admin().execute(QStringLiteral("DROP TABLE IF EXISTS ") + table);
+    admin().execute(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" LIKE ") + database + u'.' + table);
+    admin().execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" SELECT * FROM ") + database + u'.' + table);
+  }
+}
+
 void ensure_npcs(int count) {
   db::ResultSet rs;
   admin().execute(QStringLiteral("USE loot_bench"));
@@ -156,6 +229,19 @@ double peak_rss_mb() {
   rusage u{};
   getrusage(RUSAGE_SELF, &u);
   return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+void reset_peak_rss() {
+  QFile f(QStringLiteral("/proc/self/clear_refs"));
+  if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
+double peak_since_reset_mb() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+  return 0;
 }
 
 double current_rss_mb() {

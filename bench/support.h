@@ -7,6 +7,7 @@
 #include "startup/settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -28,6 +29,21 @@ double client_seconds(const QString& query, bool compress = false);
 // The same, feeding a script of statements on standard input.
 double client_script_seconds(const QString& script);
 
+// The same statements inside one client process, timed by the server's
+// clock between the first and the last (the client's start and connect are
+// not in the figure): seconds. With `compress` as above.
+double client_inner_seconds(const QStringList& statements, bool compress = true);
+
+// Every statement other connections sent while `run` ran, in order, from the
+// server's general log (switched on for the run only).
+QStringList captured_statements(const std::function<void()>& run);
+
+// The demo world loaded by scripts/load_world.sh at `scale` (1 or 10) into
+// "loot_world_x<scale>": its database name, or empty when it is not loaded.
+QString world_database(int scale);
+// Replaces the benchmarks' own copies of `tables` with those of `database`.
+void copy_tables(const QString& database, const QStringList& tables);
+
 // Fills npc_types with `count` NPCs (ids 1..count, levels 1..127), when it
 // does not hold exactly that many already.
 void ensure_npcs(int count);
@@ -39,6 +55,10 @@ double seconds_of(const std::function<void()>& run);
 
 // Peak resident memory of this process so far, in megabytes.
 double peak_rss_mb();
+// Starts a new peak (the kernel's high-water mark is reset to what is
+// resident now); peak_since_reset_mb() then reads it.
+void reset_peak_rss();
+double peak_since_reset_mb();
 // Current resident memory, in megabytes.
 double current_rss_mb();
 

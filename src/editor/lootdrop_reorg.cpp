@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 using namespace Qt::StringLiterals;
 
@@ -69,11 +70,15 @@ QString insert_moves(const Moves& moves, std::size_t from, std::size_t count) {
   return sql;
 }
 
-QString stray_ids_query(std::int64_t last_dest, int limit) {
-  const QString stray = u" WHERE lootdrop_id BETWEEN 1 AND "_s + n(last_dest) +
-                        u" AND lootdrop_id NOT IN (SELECT id FROM lootdrop)"_s;
-  return u"SELECT lootdrop_id FROM lootdrop_entries"_s + stray + u" UNION SELECT lootdrop_id FROM loottable_entries"_s +
-         stray + u" ORDER BY lootdrop_id LIMIT "_s + n(limit);
+QString stray_entries_query(std::int64_t first, std::int64_t last, int limit) {
+  return u"SELECT DISTINCT lootdrop_id FROM lootdrop_entries WHERE lootdrop_id BETWEEN "_s + n(first) + u" AND "_s +
+         n(last) + u" AND lootdrop_id NOT IN (SELECT id FROM lootdrop) LIMIT "_s + n(limit);
+}
+
+QString stray_links_query(std::int64_t first, std::int64_t last, std::int64_t last_dest, int limit) {
+  return u"SELECT DISTINCT lootdrop_id FROM loottable_entries WHERE loottable_id BETWEEN "_s + n(first) + u" AND "_s +
+         n(last) + u" AND lootdrop_id BETWEEN 1 AND "_s + n(last_dest) +
+         u" AND lootdrop_id NOT IN (SELECT id FROM lootdrop) LIMIT "_s + n(limit);
 }
 
 QString move_range(const QString& table, std::int64_t first, std::int64_t last) {
@@ -193,18 +198,58 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
 }
 
 bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
-  sql_text = reorg_sql::stray_ids_query(last_dest, kStraysShown + 1);
-  db_rs.open(sql_text, db_conn);
-  QStringList strays;
-  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) strays << db_rs.field(0).text();
-  db_rs.close();
-  if (strays.isEmpty()) return true;
-  if (strays.size() > kStraysShown) strays.last() = u"..."_s;
+  std::set<std::int64_t> strays;
+  const auto collect = [&](const QString& query) {
+    sql_text = query;
+    db_rs.open(sql_text, db_conn);
+    for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) strays.insert(static_cast<std::int64_t>(db_rs.number(0)));
+    db_rs.close();
+    return strays.size() <= static_cast<std::size_t>(kStraysShown);
+  };
+  by_ranges(1, last_dest, [&](std::int64_t first, std::int64_t last) {
+    return collect(reorg_sql::stray_entries_query(first, last, kStraysShown + 1));
+  });
+  if (strays.size() <= static_cast<std::size_t>(kStraysShown)) {
+    by_loottable_ranges([&](std::int64_t first, std::int64_t last) {
+      return collect(reorg_sql::stray_links_query(first, last, last_dest, kStraysShown + 1));
+    });
+  }
+  if (strays.empty()) return true;
+  QStringList shown;
+  for (const std::int64_t id : strays) {
+    if (shown.size() == kStraysShown) {
+      shown << u"..."_s;
+      break;
+    }
+    shown << n(id);
+  }
   operator_io().message(
-      u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s + strays.join(u", "_s) +
+      u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s + shown.join(u", "_s) +
       u". Renumbering would join them to the lootdrops that take these ids. Remove them first with "
       "\"Delete Unused LOOTDROP\". Nothing was moved."_s);
   return false;
+}
+
+void lootdrop_reorg::by_ranges(std::int64_t lowest, std::int64_t highest,
+                               const std::function<bool(std::int64_t, std::int64_t)>& each) {
+  ChunkPacer pacer(2000, 10, std::size_t{1} << 30);
+  for (std::int64_t from = lowest; from <= highest;) {
+    const std::int64_t last = std::min(highest, from + static_cast<std::int64_t>(pacer.size()) - 1);
+    if (!each(from, last)) return;
+    from = last + 1;
+    pacer.done();
+    repaint_now(out);
+  }
+}
+
+void lootdrop_reorg::by_loottable_ranges(const std::function<bool(std::int64_t, std::int64_t)>& each) {
+  sql_text = reorg_sql::link_span_query();
+  db_rs.open(sql_text, db_conn);
+  const bool none = db_rs.field(0).is_null();
+  const auto lowest = static_cast<std::int64_t>(db_rs.number(0));
+  const auto highest = static_cast<std::int64_t>(db_rs.number(1));
+  db_rs.close();
+  if (!none) by_ranges(lowest, highest, each);
 }
 
 bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
@@ -271,21 +316,8 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
     pacer.done();
   }
   // The links, by ranges of loot table ids: their key leads with those.
-  sql_text = reorg_sql::link_span_query();
-  db_rs.open(sql_text, db_conn);
-  if (db_rs.field(0).is_null()) {
-    db_rs.close();
-    return;
-  }
-  const auto lowest = static_cast<std::int64_t>(db_rs.number(0));
-  const auto highest = static_cast<std::int64_t>(db_rs.number(1));
-  db_rs.close();
-  ChunkPacer links(2000, 10, 1 << 30);
-  for (std::int64_t from = lowest; from <= highest;) {
-    const std::int64_t last = std::min(highest, from + static_cast<std::int64_t>(links.size()) - 1);
-    run(reorg_sql::move_links(from, last));
-    from = last + 1;
-    links.done();
-    repaint_now(out);
-  }
+  by_loottable_ranges([](std::int64_t first, std::int64_t last) {
+    run(reorg_sql::move_links(first, last));
+    return true;
+  });
 }

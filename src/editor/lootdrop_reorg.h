@@ -31,9 +31,12 @@ QString create_moves();
 // One INSERT for a batch of (source, dest) pairs.
 QString insert_moves(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves, std::size_t from,
                      std::size_t count);
-// Ids from 1 to `last_dest` that entries name but no lootdrop has; at most
-// `limit` of them, ascending.
-QString stray_ids_query(std::int64_t last_dest, int limit);
+// Ids from `first` to `last` that lootdrop entries name but no lootdrop has;
+// at most `limit` of them.
+QString stray_entries_query(std::int64_t first, std::int64_t last, int limit);
+// Ids from 1 to `last_dest` that entries of loot tables `first` to `last`
+// name but no lootdrop has; at most `limit` of them.
+QString stray_links_query(std::int64_t first, std::int64_t last, std::int64_t last_dest, int limit);
 // Moves the rows of `table` (lootdrop or lootdrop_entries) whose lootdrop
 // id is a listed source between `first` and `last` to their new ids, in
 // ascending order of the old id: each new id is free at its turn, since
@@ -86,6 +89,12 @@ class lootdrop_reorg : public QWidget {
   // progress label moving between the chunks; inside the transaction.
   void send_moves(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves);
   void move_rows(const std::vector<std::pair<std::int64_t, std::int64_t>>& moves);
+  // Calls `each`(first, last) for ranges that cover `lowest` to `highest`
+  // in ascending order, each sized to take a fraction of a second, with the
+  // progress label repainted between them; stops when `each` says false.
+  void by_ranges(std::int64_t lowest, std::int64_t highest, const std::function<bool(std::int64_t, std::int64_t)>& each);
+  // Calls by_ranges over the loot table ids that hold entries.
+  void by_loottable_ranges(const std::function<bool(std::int64_t, std::int64_t)>& each);
   void show_progress(const QString& text, bool paint);
 
   KorvexLoot& main_;
