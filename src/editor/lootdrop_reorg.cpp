@@ -192,6 +192,7 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
     const int row = static_cast<int>(i) + 1;
     itms->setCellValue(row, 1, static_cast<qlonglong>(ids[i]));
     itms->setCellValue(row, 2, row);
+    if ((i & 4095) == 0) repaint_throttled(out);
   }
   repaint();
   return true;
