@@ -68,34 +68,26 @@ struct Editor {
   LoottableGrid* tables = nullptr;
 };
 
-// What the save sends for the grid as loaded, in one transaction, and the
-// reload's query after it.
-QString save_script(const IGrid& grid) {
-  QString script = QStringLiteral("START TRANSACTION;\n") + lootdrop_sql::delete_entries(kLootdrop) + u";\n";
-  for (int row = 1; row <= grid.RowCount(); ++row) {
-    QStringList values;
-    for (const int col : {1, 3, 4, 5, 6, 7, 8}) values << textnum::sql_number(grid.CellValue(row, col).toDouble());
-    script += lootdrop_sql::insert_entry(kLootdrop, values) + u";\n";
-  }
-  return script + QStringLiteral("COMMIT;\n") + lootdrop_sql::items_query(kLootdrop) + u";\n";
-}
-
 void BM_LootdropSave200VsClient(benchmark::State& state) {
   Editor editor;
-  const QString script = save_script(*editor.window->lootdropE);
+  // The statements the save sends, replayed inside one client process, so
+  // neither side's figure holds a program start or a connect.
+  const QStringList sent =
+      bench_support::captured_statements([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); });
   std::vector<double> ours, client;
   for (auto _ : state) {
     ours.push_back(bench_support::seconds_of([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); }));
-    client.push_back(bench_support::client_script_seconds(script));
+    client.push_back(bench_support::client_inner_seconds(sent));
   }
   if (editor.window->lootdropE->RowCount() != kEntries) std::printf("the save lost rows!\n");
   const double ratio = bench_support::median(ours) / bench_support::median(client);
   state.counters["ours_ms"] = bench_support::median(ours) * 1000;
   state.counters["client_ms"] = bench_support::median(client) * 1000;
   state.counters["ratio"] = ratio;
-  std::printf("lootdrop save of %d entries (with reload and card): ours %.1f ms, mariadb client %.1f ms, "
-              "ratio %.2f (target <= 2)\n",
-              kEntries, bench_support::median(ours) * 1000, bench_support::median(client) * 1000, ratio);
+  std::printf("lootdrop save of %d entries (with reload and card): ours %.1f ms, its %d statements through "
+              "mariadb --compress %.1f ms, ratio %.2f (target <= 2) %s\n",
+              kEntries, bench_support::median(ours) * 1000, static_cast<int>(sent.size()),
+              bench_support::median(client) * 1000, ratio, ratio <= 2 ? "met" : "MISSED");
 }
 BENCHMARK(BM_LootdropSave200VsClient)->Iterations(15)->Unit(benchmark::kMillisecond);
 

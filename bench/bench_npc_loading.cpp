@@ -84,10 +84,10 @@ struct Timings {
     state.counters["client_ms"] = median(client) * 1000;
     state.counters["ratio"] = ratio;
     state.counters["ratio_vs_compressed"] = ratio_compressed;
-    std::printf("%s: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2); "
+    std::printf("%s: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2) %s; "
                 "client with --compress like our connection %.1f ms (ratio %.2f)\n",
                 what.toUtf8().constData(), median(ours) * 1000, median(client) * 1000, ratio,
-                median(compressed) * 1000, ratio_compressed);
+                ratio <= 2 ? "met" : "MISSED", median(compressed) * 1000, ratio_compressed);
   }
 };
 
@@ -130,12 +130,17 @@ void BM_LevelLoaderAllNpcsVsClient(benchmark::State& state) {
   w.max_lvl->setText(QStringLiteral("127"));
   PaintCounter paints(*w.out);
   Timings t;
+  // The peak of these loads alone: earlier benchmarks of this process may
+  // have raised its high-water mark.
+  const double baseline = bench_support::current_rss_mb();
+  bench_support::reset_peak_rss();
   for (auto _ : state) t.add(seconds_of([&] { editor.npcs->LiteBtnCtrl1_Click(); }), sql_text);
-  const double peak = bench_support::peak_rss_mb();
+  const double peak = bench_support::peak_since_reset_mb();
   state.counters["peak_MB"] = peak;
   t.report(state, QStringLiteral("level loader, %1 NPCs").arg(kNpcs));
-  std::printf("  peak memory %.0f MB (target <= 150); progress label painted %.1f times a load\n", peak,
-              double(paints.count) / double(state.iterations()));
+  std::printf("  process peak during the loads %.0f MB (target <= 150) %s, growth over the baseline just before "
+              "%.0f MB; progress label painted %.1f times a load\n",
+              peak, peak <= 150 ? "met" : "MISSED", peak - baseline, double(paints.count) / double(state.iterations()));
   if (w.allgrids->RowCount() != kNpcs) state.SkipWithError("the grid was not filled");
 }
 BENCHMARK(BM_LevelLoaderAllNpcsVsClient)->Iterations(7)->Unit(benchmark::kMillisecond);

@@ -296,7 +296,7 @@ void BM_LevelLoaderAllNpcs(benchmark::State& state) {
     state.PauseTiming();
     peaks.push_back(bench_support::peak_since_reset_mb());
     growths.push_back(peaks.back() - baseline);
-    runs.reference.push_back(bench_support::client_inner_seconds({sql_text}));
+    runs.reference.push_back(bench_support::client_inner_seconds({sql_text}, true, world));
     state.ResumeTiming();
   }
   const QString what = QStringLiteral("level loader %1x (%2 NPCs)").arg(scale).arg(w.allgrids->RowCount());
@@ -335,7 +335,7 @@ void BM_ItemSearchA(benchmark::State& state) {
     runs.ours.push_back(until_painted([&] { s.simple_search_Click(); }));
     runs.gaps.push_back(paints.stop());
     state.PauseTiming();
-    runs.reference.push_back(bench_support::client_inner_seconds({sql_text}));
+    runs.reference.push_back(bench_support::client_inner_seconds({sql_text}, true, world));
     state.ResumeTiming();
   }
   const QString what = QStringLiteral("item search \"a\" %1x (%2 items)").arg(scale).arg(s.itms->RowCount());

@@ -114,20 +114,7 @@ double client_seconds(const QString& query, bool compress) {
   return static_cast<double>(t.nsecsElapsed()) / 1e9;
 }
 
-double client_script_seconds(const QString& script) {
-  QProcess p;
-  p.setStandardOutputFile(QProcess::nullDevice());
-  QElapsedTimer t;
-  t.start();
-  p.start(QStringLiteral("mariadb"), client_args());
-  p.waitForStarted(-1);
-  p.write(script.toUtf8());
-  p.closeWriteChannel();
-  p.waitForFinished(-1);
-  return static_cast<double>(t.nsecsElapsed()) / 1e9;
-}
-
-double client_inner_seconds(const QStringList& statements, bool compress) {
+double client_inner_seconds(const QStringList& statements, bool compress, const QString& database) {
   QString script = QStringLiteral("SET @loot_bench_start=NOW(6);\n");
   for (const QString& statement : statements) script += statement + QStringLiteral(";\n");
   script += QStringLiteral("SELECT TIMESTAMPDIFF(MICROSECOND,@loot_bench_start,NOW(6));\n");
@@ -137,6 +124,7 @@ double client_inner_seconds(const QStringList& statements, bool compress) {
   p.setStandardOutputFile(output.fileName());
   QStringList args = client_args();
   if (compress) args.insert(1, QStringLiteral("--compress"));
+  if (!database.isEmpty()) args.last() = database;
   p.start(QStringLiteral("mariadb"), args);
   p.waitForStarted(-1);
   p.write(script.toUtf8());

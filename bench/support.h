@@ -26,13 +26,12 @@ void exec(const QString& sql);
 // the client compresses the protocol as our connection string's OPTION
 // value (18475 holds the compression bit, 2048) makes the driver do.
 double client_seconds(const QString& query, bool compress = false);
-// The same, feeding a script of statements on standard input.
-double client_script_seconds(const QString& script);
 
 // The same statements inside one client process, timed by the server's
 // clock between the first and the last (the client's start and connect are
-// not in the figure): seconds. With `compress` as above.
-double client_inner_seconds(const QStringList& statements, bool compress = true);
+// not in the figure): seconds. With `compress` as above; against `database`
+// (default: the benchmarks' own).
+double client_inner_seconds(const QStringList& statements, bool compress = true, const QString& database = {});
 
 // Every statement other connections sent while `run` ran, in order, from the
 // server's general log (switched on for the run only).
