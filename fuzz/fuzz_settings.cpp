@@ -13,6 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (s.server.isEmpty() || s.password.isEmpty() || s.database.isEmpty() || !s.data_folder.endsWith(u'\\')) {
       __builtin_trap();
     }
+    // A control character would cut or bend the connection string.
+    for (const QString& value : {s.server, s.user, s.password, s.database, s.data_folder}) {
+      for (const QChar c : value) {
+        if (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n') __builtin_trap();
+      }
+    }
   }
   readers::FieldReader fields(text);
   int n = 0;

@@ -192,7 +192,10 @@ TEST_F(Database, NextIdIsOneMoreThanTheMaximum) {
   EXPECT_FALSE(db_rs.is_open());
   EXPECT_EQ(next_id(QStringLiteral("SELECT 12.5")), 14);  // 13.5 rounds to even
   EXPECT_EQ(next_id(QStringLiteral("SELECT 11.5")), 12);
-  EXPECT_THROW(next_id(QStringLiteral("SELECT 2147483647")), db::Error);
+  // Ids are unsigned 32-bit: past the signed range, up to 4294967295.
+  EXPECT_EQ(next_id(QStringLiteral("SELECT 2147483647")), 2147483648u);
+  EXPECT_EQ(next_id(QStringLiteral("SELECT 4294967294")), 4294967295u);
+  EXPECT_THROW(next_id(QStringLiteral("SELECT 4294967295")), db::Error);
 }
 
 TEST_F(Database, OpenDbGivesAFreshResultSetAndConnection) {

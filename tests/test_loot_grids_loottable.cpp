@@ -126,6 +126,58 @@ TEST_F(LoottableGridTest, AfterAFailedLoadTheGridIsNotStoredUnderTheNewLoottable
   EXPECT_EQ(stored_links(58), QStringList{u"11|4|1|0|100"_s});
 }
 
+TEST_F(LoottableGridTest, IdsBeyondTheSignedRangeAreShownPressedSavedAndRemoved) {
+  items({u"1001=Cloth Cap"_s, u"1002=Bone Chips"_s});
+  scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (3000000000,'a'),(4294967295,'b')"_s);
+  entries(3000000000, {u"1001|1|0|25|0|1|50|1"_s});
+  entries(4294967295, {u"1002|1|0|25|0|1|50|1"_s});
+  links(4000000000, {u"3000000000|1|1|0|100"_s, u"4294967295|1|1|0|50"_s});
+  // A column the grid does not show, which every save keeps.
+  scratch->exec(u"ALTER TABLE loottable_entries ADD COLUMN spare_note TEXT NULL"_s);
+  scratch->exec(u"UPDATE loottable_entries SET spare_note='kept'"_s);
+  cur_loottable_id = 4000000000u;
+  ASSERT_TRUE(tables->decode_loottableE());
+  EXPECT_EQ(shown(w->loottableE), (QStringList{u"3000000000|1|1|0|100"_s, u"4294967295|1|1|0|50"_s}));
+  cur_lootdrop_id = 3000000000u;
+  ASSERT_TRUE(drops->decode_lootdropE());
+
+  tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 2, 1);
+  EXPECT_EQ(cur_lootdrop_id, 4294967295u);
+  EXPECT_EQ(cur_item_id, 1002);
+  type(w->loottableE, 1, 2, u"2"_s);
+  EXPECT_EQ(stored_links(4000000000), (QStringList{u"3000000000|2|1|0|100"_s, u"4294967295|1|1|0|50"_s}));
+  EXPECT_EQ(scratch->count(u"loottable_entries"_s, u"spare_note='kept'"_s), 2);
+  EXPECT_EQ(cur_lootdrop_id, 3000000000u);
+  scratch->exec(u"UPDATE lootdrop_entries SET content_flags='kept'"_s);
+  type(w->lootdropE, 1, 5, u"30"_s);
+  EXPECT_EQ(stored_entries(3000000000), QStringList{u"1001|1|0|30|0|1|50|1"_s});
+  EXPECT_EQ(scratch->count(u"lootdrop_entries"_s, u"content_flags='kept'"_s), 2);
+  tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 2, 1);
+  tables->removegridrow_Click();
+  EXPECT_EQ(stored_links(4000000000), QStringList{u"3000000000|2|1|0|100"_s});
+  EXPECT_TRUE(io.messages.empty());
+}
+
+TEST_F(LoottableGridTest, LootdropIdsOutsideTheUnsignedRangeAreNamedAndNothingIsSent) {
+  load_loottable_57();
+  const QStringList before = stored_links(57);
+  for (const QString& typed : {u"-1"_s, u"4294967296"_s, u"1e10"_s}) {
+    SCOPED_TRACE(typed.toStdString());
+    io.messages.clear();
+    type(w->loottableE, 1, 1, typed);
+    EXPECT_EQ(io.messages, std::vector<QString>{u"Row 1, column 1 (\"lootdrop_id\") does not hold an id from 0 to "
+                                                "4294967295. Nothing was saved."_s});
+    EXPECT_EQ(stored_links(57), before);
+    // "- ROW" on that row sends nothing either.
+    io.messages.clear();
+    sel_loottable_row = 1;
+    tables->removegridrow_Click();
+    EXPECT_EQ(io.messages, std::vector<QString>{u"Row 1, column 1 (\"lootdrop_id\") does not hold an id from 0 to "
+                                                "4294967295. Nothing was removed."_s});
+    EXPECT_EQ(stored_links(57), before);
+  }
+}
+
 TEST_F(LoottableGridTest, PressLoadsTheRowsLootdropAndItsFirstItemsCard) {
   load_loottable_57();
   tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 0, 0);

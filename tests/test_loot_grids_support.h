@@ -3,6 +3,7 @@
 // lootdrop and loot table grids, and compact ways to fill and read tables
 // and grids.
 
+#include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
@@ -48,7 +49,7 @@ class LootGrids : public testing_support::DbTest {
     scratch->exec(QStringLiteral("INSERT INTO items (id,Name) VALUES ") + values.join(u','));
   }
   // Entries as "item|charges|equip|chance|disabled_chance|min|max|multiplier".
-  void entries(int lootdrop, const QStringList& rows) {
+  void entries(qint64 lootdrop, const QStringList& rows) {
     for (const QString& r : rows) {
       const QStringList f = r.split(u'|');
       scratch->exec(QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
@@ -56,21 +57,21 @@ class LootGrids : public testing_support::DbTest {
                     QString::number(lootdrop) + u',' + f.join(u',') + u')');
     }
   }
-  QStringList stored_entries(int lootdrop) {
+  QStringList stored_entries(qint64 lootdrop) {
     return scratch->rows(QStringLiteral("SELECT item_id,item_charges,equip_item,chance,disabled_chance,"
                                         "npc_min_level,npc_max_level,multiplier FROM lootdrop_entries "
                                         "WHERE lootdrop_id=") +
                          QString::number(lootdrop) + QStringLiteral(" ORDER BY item_id"));
   }
   // Links as "lootdrop|multiplier|droplimit|mindrop|probability".
-  void links(int loottable, const QStringList& rows) {
+  void links(qint64 loottable, const QStringList& rows) {
     for (const QString& r : rows) {
       scratch->exec(QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,"
                                    "mindrop,probability) VALUES (") +
                     QString::number(loottable) + u',' + r.split(u'|').join(u',') + u')');
     }
   }
-  QStringList stored_links(int loottable) {
+  QStringList stored_links(qint64 loottable) {
     return scratch->rows(QStringLiteral("SELECT lootdrop_id,multiplier,droplimit,mindrop,probability FROM "
                                         "loottable_entries WHERE loottable_id=") +
                          QString::number(loottable) + QStringLiteral(" ORDER BY lootdrop_id"));
@@ -83,12 +84,13 @@ class LootGrids : public testing_support::DbTest {
     step();
     scratch->exec(QStringLiteral("RENAME TABLE gone_for_now TO ") + table);
   }
-  // Every row of a grid, cells as text joined by "|".
+  // Every row of a grid, cells as the grid shows them joined by "|".
   static QStringList shown(const IGrid* grid) {
     QStringList rows;
     for (int r = 1; r <= grid->RowCount(); ++r) {
       QStringList cells;
-      for (int c = 1; c <= grid->ColCount(); ++c) cells << grid->CellValue(r, c).toString();
+      for (int c = 1; c <= grid->ColCount(); ++c)
+        cells << grid->model()->data(grid->model()->index(r - 1, c - 1), Qt::DisplayRole).toString();
       rows << cells.join(u'|');
     }
     return rows;

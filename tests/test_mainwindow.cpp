@@ -106,12 +106,16 @@ TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
 }
 
 TEST_F(MainWindow, StoredValueIsReadAsTheNumberItBeginsWith) {
-  const std::pair<QString, int> cases[] = {
-      {u"12abc"_s, 12}, {u"  7"_s, 7}, {u"12.5"_s, 12}, {u"13.5"_s, 14}, {u"abc"_s, 0}, {u""_s, 0}};
+  // Lootdrop ids are unsigned: up to 4294967295.
+  const std::pair<QString, std::uint32_t> cases[] = {
+      {u"12abc"_s, 12},  {u"  7"_s, 7},       {u"12.5"_s, 12},
+      {u"13.5"_s, 14},   {u"abc"_s, 0},       {u""_s, 0},
+      {u"3000000000"_s, 3000000000u},  {u"4294967295"_s, 4294967295u},
+      {u"4294967296"_s, 0},  {u"-1"_s, 0}};
   for (const auto& [text, id] : cases) {
     scratch->exec(u"DELETE FROM variables"_s);
     scratch->exec(u"INSERT INTO variables (varname,value,information) VALUES ('LootdropID','"_s + text + u"','')"_s);
-    own_lootdrop_id = -1;
+    own_lootdrop_id = 1;  // no case gives 1
     auto w = load_window();
     EXPECT_EQ(own_lootdrop_id, id) << text.toStdString();
   }
@@ -144,6 +148,53 @@ TEST_F(MainWindow, FailureWhileMakingTheOwnLootdropWritesNothing) {
   EXPECT_EQ(own_lootdrop_id, 2);
   EXPECT_EQ(scratch->count(u"lootdrop_entries"_s, u"lootdrop_id=2"_s), 5);
   EXPECT_EQ(scratch->count(u"lootdrop"_s), 2);
+}
+
+TEST_F(MainWindow, OwnLootdropFailingOnTablesThatCannotRollBackIsTakenBackOrNamed) {
+  for (const QString& table : {u"lootdrop"_s, u"lootdrop_entries"_s, u"variables"_s})
+    scratch->exec(u"ALTER TABLE "_s + table + u" ENGINE=MyISAM"_s);
+  const QString refuse_third_entry =
+      u"CREATE TRIGGER refuse_it BEFORE INSERT ON lootdrop_entries FOR EACH ROW BEGIN IF NEW.item_id=1856 THEN "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused here'; END IF; END"_s;
+  const QString removed_again =
+      u"Making the program's own lootdrop \"ZiridezivuR3\" (what was written has been removed again) failed"_s;
+  // Each fault comes after part of the bootstrap went in.
+  const struct {
+    QStringList triggers;
+    QString report;
+    QStringList left;
+  } cases[] = {
+      {{refuse_third_entry}, removed_again, {}},
+      {{u"CREATE TRIGGER refuse_it BEFORE INSERT ON variables FOR EACH ROW "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused here'"_s},
+       removed_again,
+       {}},
+      // The removal is refused too: what stays is named.
+      {{refuse_third_entry,
+        u"CREATE TRIGGER keep_it BEFORE DELETE ON lootdrop_entries FOR EACH ROW SIGNAL SQLSTATE '45000'"_s},
+       u"could not be removed: lootdrop 2 \"ZiridezivuR3\" with its entries for items 1001, 6015. Delete lootdrop 2 "
+       "with \"Delete Unused LOOTDROP\"; the next start makes a new one."_s,
+       {u"2|ZiridezivuR3"_s, u"2|1001|1|1|50|0|1|127|1"_s, u"2|6015|1|1|50|0|1|127|1"_s}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.triggers.join(u' ').toStdString());
+    scratch->exec(u"DROP TRIGGER IF EXISTS refuse_it"_s);
+    scratch->exec(u"DROP TRIGGER IF EXISTS keep_it"_s);
+    scratch->exec(u"DELETE FROM lootdrop"_s);
+    scratch->exec(u"DELETE FROM lootdrop_entries"_s);
+    scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (1,'a')"_s);
+    for (const QString& trigger : c.triggers) scratch->exec(trigger);
+    io.messages.clear();
+    own_lootdrop_id = 0;
+    auto w = load_window();
+    EXPECT_EQ(own_lootdrop_id, 0u);
+    EXPECT_EQ(own_rows(), c.left);
+    EXPECT_EQ(scratch->rows(u"SELECT id,name FROM lootdrop WHERE id=1"_s), QStringList{u"1|a"_s});
+    ASSERT_EQ(io.messages.size(), 1u);
+    EXPECT_FALSE(io.messages[0].contains(u"nothing was written"_s)) << io.messages[0].toStdString();
+    EXPECT_TRUE(io.messages[0].contains(c.report)) << io.messages[0].toStdString();
+    EXPECT_TRUE(io.messages[0].contains(u"refused here"_s));
+  }
 }
 
 TEST_F(MainWindow, UnreachableDatabaseIsReportedAndTheWindowStillOpens) {

@@ -15,7 +15,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -218,6 +220,63 @@ TEST_F(NpcGrid, LoaderFailureIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(io.messages.size(), 2u);
 }
 
+TEST_F(NpcGrid, LevelLoaderRefusesABoxWithoutANumberAndKeepsTheGrid) {
+  world();
+  load_zone(u"sallowmere"_s);
+  const QStringList before = shown(w->allgrids);
+  const QString statement = sql_text;
+  const struct {
+    QString low, high, box;
+  } cases[] = {{u"abc"_s, u"10"_s, u"lower"_s},
+               {QString(), u"10"_s, u"lower"_s},
+               {u"1"_s, u"  "_s, u"upper"_s},
+               {u"1"_s, u"x5"_s, u"upper"_s},
+               {u"-"_s, u"."_s, u"lower"_s}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(QString(c.low + u" / "_s + c.high).toStdString());
+    io.messages.clear();
+    w->min_lvl->setText(c.low);
+    w->max_lvl->setText(c.high);
+    npcs->LiteBtnCtrl1_Click();
+    ASSERT_EQ(io.messages.size(), 1u);
+    const QString text = c.box == u"lower"_s ? c.low : c.high;
+    EXPECT_EQ(io.messages[0],
+              u"The "_s + c.box + u" level box holds no number (\""_s + text + u"\"). No NPCs were loaded."_s);
+    EXPECT_EQ(sql_text, statement);
+    EXPECT_EQ(shown(w->allgrids), before);
+    EXPECT_EQ(w->counter->text(), u"Number of NPC's:  3"_s);
+  }
+  // A text that begins with a number still counts as that number.
+  io.messages.clear();
+  w->min_lvl->setText(u" 4abc"_s);
+  w->max_lvl->setText(u"7 levels"_s);
+  npcs->LiteBtnCtrl1_Click();
+  EXPECT_EQ(sql_text, u"select id,name,level,loottable_id FROM npc_types WHERE level between 4 and 7"_s);
+  EXPECT_EQ(w->allgrids->RowCount(), 2);
+  EXPECT_TRUE(io.messages.empty());
+}
+
+TEST_F(NpcGrid, CounterShowsTheGridsRowsWhenALoaderFails) {
+  world();
+  const struct {
+    const char* name;
+    std::function<void()> load;
+  } loaders[] = {{"zone", [&] { load_zone(u"sallowmere"_s); }}, {"level", [&] { npcs->LiteBtnCtrl1_Click(); }}};
+  for (const auto& loader : loaders) {
+    SCOPED_TRACE(loader.name);
+    const DbSettings reachable = db_settings;
+    loader.load();
+    ASSERT_EQ(w->counter->text(), u"Number of NPC's:  3"_s);
+    io.messages.clear();
+    db_settings.server = u"127.0.0.1;PORT=1"_s;  // the server is down
+    loader.load();
+    db_settings = reachable;
+    EXPECT_EQ(io.messages.size(), 1u);
+    EXPECT_EQ(w->allgrids->RowCount(), 0);
+    EXPECT_EQ(w->counter->text(), u"Number of NPC's:  0"_s);
+  }
+}
+
 TEST_F(NpcGrid, PressShowsTheLootTableItsFirstLootdropAndFirstItem) {
   world();
   load_zone(u"sallowmere"_s);
@@ -304,7 +363,7 @@ TEST_F(NpcGrid, EditStoresTheRoundedLootTableIdOfTheRow) {
 TEST_F(NpcGrid, EditWithoutAWholeNumberSendsNothing) {
   world();
   load_zone(u"sallowmere"_s);
-  for (const QString& typed : {u"abc"_s, QString(), u"0; DELETE FROM npc_types"_s, u"3000000000"_s}) {
+  for (const QString& typed : {u"abc"_s, QString(), u"0; DELETE FROM npc_types"_s, u"4294967296"_s, u"-1"_s}) {
     io.messages.clear();
     sql_text.clear();
     ASSERT_TRUE(w->allgrids->edit_cell(1, 5, typed));
@@ -313,6 +372,35 @@ TEST_F(NpcGrid, EditWithoutAWholeNumberSendsNothing) {
   }
   EXPECT_EQ(loottable_of(5), u"100"_s);
   EXPECT_EQ(scratch->count(u"npc_types"_s), 4);
+}
+
+TEST_F(NpcGrid, LootTableAndLootdropIdsBeyondTheSignedRangeArePressedAndStored) {
+  world();
+  scratch->exec_script(uR"(
+    UPDATE npc_types SET loottable_id=4000000000 WHERE id=12;
+    INSERT INTO loottable (id,name) VALUES (4000000000,'far_loot');
+    INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability)
+      VALUES (4000000000,4294967295,1,1,0,100);
+    INSERT INTO lootdrop (id,name) VALUES (4294967295,'last_drop');
+    INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,npc_min_level,npc_max_level)
+      VALUES (4294967295,1002,1,0,5,1,127);
+  )"_s);
+  load_zone(u"sallowmere"_s);
+  press(3);
+  EXPECT_EQ(cur_loottable_id, 4000000000u);
+  EXPECT_EQ(shown(w->loottableE), QStringList{u"4294967295|1|1|0|100"_s});
+  EXPECT_EQ(cur_lootdrop_id, 4294967295u);
+  EXPECT_EQ(shown(w->lootdropE), QStringList{u"1002|Bat Fur|1|0|5|1|127|1"_s});
+  EXPECT_EQ(cur_item_id, 1002);
+
+  // An NPC's loot table id takes the whole unsigned range.
+  const std::pair<QString, QString> edits[] = {
+      {u"2147483648"_s, u"2147483648"_s}, {u"4294967295"_s, u"4294967295"_s}, {u"4294967295.4"_s, u"4294967295"_s}};
+  for (const auto& [typed, stored] : edits) {
+    ASSERT_TRUE(w->allgrids->edit_cell(1, 5, typed));
+    EXPECT_EQ(loottable_of(5), stored) << typed.toStdString();
+  }
+  EXPECT_TRUE(io.messages.empty());
 }
 
 TEST_F(NpcGrid, EditedIdTextCannotReachOtherNpcs) {
@@ -369,7 +457,8 @@ TEST_F(NpcGrid, ZoneLabelClickOpensThePickerAndEmptiesTheGridOnly) {
   EXPECT_TRUE(picker->isVisible());
   EXPECT_EQ(picker->zonegrid->RowCount(), 1);
   EXPECT_EQ(w->allgrids->RowCount(), 0);
-  EXPECT_EQ(w->counter->text(), u"Number of NPC's:  3"_s);
+  // The counter follows the grid.
+  EXPECT_EQ(w->counter->text(), u"Number of NPC's:  0"_s);
   EXPECT_EQ(w->loottableE->RowCount(), 2);
   EXPECT_EQ(cur_loottable_id, 100);
 

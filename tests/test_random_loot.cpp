@@ -269,6 +269,34 @@ TEST_F(RandomLoot, AFailureHalfWayLeavesNoHalfMadeLootdrops) {
   EXPECT_FALSE(hourglass_on());
 }
 
+TEST_F(RandomLoot, IdsGoOnPastTheSignedRangeUpToTheLargest) {
+  numbered_list(1);
+  settings(u"100"_s, u"1"_s);
+  const struct {
+    const char* largest_lootdrop;
+    QStringList links;  // afterwards
+  } cases[] = {{"2147483647", {u"3000000000|2147483648|1|50|1|0"_s, u"4294967295|2147483649|1|50|1|0"_s}},
+               {"4294967294", {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.largest_lootdrop);
+    wipe();
+    scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES ("_s + QString::fromUtf8(c.largest_lootdrop) + u",'x')"_s);
+    io.messages.clear();
+    npcs({3000000000.0, u"4294967295"_s});
+    s->go_Click();
+    EXPECT_EQ(all_links(), c.links);
+    if (c.links.isEmpty()) {
+      // 4294967295 for the first NPC, none left for the second.
+      ASSERT_EQ(io.messages.size(), 1u);
+      EXPECT_TRUE(io.messages[0].startsWith(u"Making the random loot (nothing was written) failed"_s));
+      EXPECT_EQ(written(), 1);
+    } else {
+      EXPECT_TRUE(io.messages.empty());
+      EXPECT_EQ(stored_entries(2147483649), QStringList{u"101|1|1|10|0|0|127|1"_s});
+    }
+  }
+}
+
 TEST_F(RandomLoot, RemovalTakesTheLootdropsOfTheCustomNameWithTheirEntriesAndLinks) {
   scratch->exec(
       u"INSERT INTO lootdrop (id,name) VALUES (10,'Korvex3_Custom_Drop'),(11,'korvex3_custom_drop'),"

@@ -235,6 +235,61 @@ TEST_F(RepairCommandsTest, DeleteSendsNothingForAnAnswerThatIsNoLootdropIdNorFor
   EXPECT_EQ(io.messages[5], u"Lootdrop 500 is the program's own default lootdrop (ZiridezivuR3) and is not deleted."_s);
 }
 
+TEST_F(RepairCommandsTest, DeleteTakesEveryUnsignedLootdropIdAndNoOther) {
+  scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (2147483648,'a'),(4294967295,'b')"_s);
+  entries(2147483648, {u"1001|1|0|25|0|1|127|1"_s});
+  entries(4294967295, {u"1001|1|0|25|0|1|127|1"_s});
+  links(4000000000, {u"2147483648|1|1|0|100"_s, u"4294967295|1|1|0|100"_s});
+  const struct {
+    QString answer;
+    QString message;
+    qsizetype rows_left;
+  } cases[] = {
+      {u"4294967296"_s, u"\"4294967296\" is not a lootdrop id. Nothing was deleted."_s, 6},
+      {u"-2147483648"_s, u"\"-2147483648\" is not a lootdrop id. Nothing was deleted."_s, 6},
+      {u"2147483648"_s, u"Completed OK!"_s, 3},
+      {u"4294967295"_s, u"Completed OK!"_s, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer.toStdString());
+    io.messages.clear();
+    io.answers = {c.answer};
+    repair().LOOTDROP_wipe_Click();
+    EXPECT_EQ(io.messages, std::vector<QString>{c.message});
+    EXPECT_EQ(loot_rows().size(), c.rows_left);
+  }
+}
+
+TEST_F(RepairCommandsTest, NewLoottablesAreNumberedOnPastTheSignedRangeUpToTheLargestId) {
+  const struct {
+    const char* largest;
+    QStringList npcs;  // afterwards
+    bool made;
+  } cases[] = {{"2147483646", {u"12|2147483647"_s, u"15|2147483648"_s}, true},
+               {"4294967294", {u"12|0"_s, u"15|0"_s}, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.largest);
+    scratch->exec(u"DELETE FROM loottable"_s);
+    scratch->exec(u"DELETE FROM npc_types"_s);
+    scratch->exec(u"INSERT INTO loottable (id,name) VALUES ("_s + QString::fromUtf8(c.largest) + u",'old')"_s);
+    scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES (12,'b',0),(15,'e',0)"_s);
+    listed_npcs({u"12|0"_s, u"15|0"_s});
+    io.messages.clear();
+    repair().fix_loot_for_empty_loottablesx_Click();
+    EXPECT_EQ(npc_loottables(), c.npcs);
+    ASSERT_EQ(io.messages.size(), 1u);
+    if (c.made) {
+      EXPECT_EQ(io.messages[0], u"Ok, Done!"_s);
+      EXPECT_EQ(loottable_column(), (QStringList{u"2147483647"_s, u"2147483648"_s}));
+      EXPECT_EQ(stored_links(2147483648), QStringList{u"500|1|1|0|100"_s});
+    } else {
+      // 4294967295 for the first, none left for the second: neither is made.
+      EXPECT_TRUE(io.messages[0].startsWith(u"Making loottables (nothing was changed) failed"_s));
+      EXPECT_EQ(scratch->count(u"loottable"_s), 1);
+    }
+  }
+}
+
 TEST_F(RepairCommandsTest, DeleteFailingHalfWayDeletesNothing) {
   two_lootdrops();
   something_current();

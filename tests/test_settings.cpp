@@ -1,4 +1,5 @@
 #include "startup/settings.h"
+#include "startup/shared.h"
 #include "support/testdb.h"
 
 #include <QDir>
@@ -131,6 +132,43 @@ TEST_F(SettingsTest, HostileBytesEitherLoadOrEndCleanly) {
   write(QByteArray(1 << 20, 'A') + "\nUSER=u\nPASSWORD=p\nDATABASE=d\nDATA_FOLDER_PATH=x\n");
   ASSERT_TRUE(load());
   EXPECT_EQ(db_settings.server.size(), (1 << 20) - 5);
+}
+
+TEST_F(SettingsTest, ControlCharactersInAFieldRefuseTheFile) {
+  const testing_support::ServerInfo server = testing_support::server_info();
+  const QByteArray labels[5] = {"SRVR=", "USER=", "PASSWORD=", "DATABASE=", "DATA_FOLDER_PATH="};
+  const QByteArray values[5] = {"127.0.0.1;PORT=" + QByteArray::number(server.port), server.user.toUtf8(),
+                                server.password.toUtf8(), "information_schema", "data"};
+  const auto file = [&](int field, const QByteArray& inserted) {
+    QByteArray text;
+    for (int i = 0; i < 5; ++i) {
+      QByteArray value = values[i];
+      if (i == field) value.insert(2, inserted);
+      text += labels[i] + value + "\r\n";
+    }
+    return text;
+  };
+  // The file as it is reaches the server as the user it names.
+  write(file(-1, {}));
+  ASSERT_TRUE(load());
+  open_db(db_rs, db_conn);
+  db_rs.open(QStringLiteral("SELECT CURRENT_USER()"), db_conn);
+  EXPECT_TRUE(db_rs.field(0).text().startsWith(server.user + u'@')) << db_rs.field(0).text().toStdString();
+  reset_shared_state();
+
+  // A control character in any field would cut or bend the connection
+  // string: the file is refused as a whole.
+  for (int field = 0; field < 5; ++field) {
+    for (const QByteArray& c : {QByteArray(1, '\0'), QByteArray("\x01"), QByteArray("\t"), QByteArray("\x1b"),
+                                QByteArray("\x7f")}) {
+      SCOPED_TRACE(testing::Message() << "field " << field + 1 << ", character " << int(c[0]));
+      db_settings = DbSettings{};
+      io_.messages.clear();
+      write(file(field, c));
+      EXPECT_FALSE(load());
+      EXPECT_TRUE(db_settings.server.isEmpty());
+    }
+  }
 }
 
 TEST(SettingsParse, CommaShiftMakesTheDatabaseEmpty) {

@@ -37,6 +37,13 @@ std::optional<std::int32_t> whole(const QVariant& cell) {
   return textnum::to_int32(*value);
 }
 
+std::optional<std::uint32_t> id(const QVariant& cell) {
+  if (!cell.isValid()) return 0;
+  const auto value = number(cell);
+  if (!value) return std::nullopt;
+  return textnum::to_uint32(*value);
+}
+
 QString sql_value(const QVariant& cell) { return textnum::sql_number(number(cell).value_or(0)); }
 
 std::optional<Cell> first_non_number(const IGrid& grid, std::initializer_list<int> cols, int skip_row) {
@@ -50,16 +57,21 @@ std::optional<Cell> first_non_number(const IGrid& grid, std::initializer_list<in
   return std::nullopt;
 }
 
-QString not_a_number(const IGrid& grid, Cell cell) {
+namespace {
+QString cell_does_not_hold(const IGrid& grid, Cell cell, const QString& what) {
   const QString header = grid.model()->headerData(cell.col - 1, Qt::Horizontal).toString();
-  return QStringLiteral("Row %1, column %2 (\"%3\") does not hold a number.")
-      .arg(cell.row)
-      .arg(cell.col)
-      .arg(header);
+  return QStringLiteral("Row %1, column %2 (\"%3\") does not hold %4.").arg(cell.row).arg(cell.col).arg(header, what);
+}
+}  // namespace
+
+QString not_a_number(const IGrid& grid, Cell cell) { return cell_does_not_hold(grid, cell, QStringLiteral("a number")); }
+
+QString not_an_id(const IGrid& grid, Cell cell) {
+  return cell_does_not_hold(grid, cell, QStringLiteral("an id from 0 to 4294967295"));
 }
 
 std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
-                                                    int skip_row) {
+                                                    int skip_row, int id_col) {
   if (const auto bad = first_non_number(grid, cols, skip_row)) {
     operator_io().message(not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
     return std::nullopt;
@@ -68,7 +80,19 @@ std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::ini
   for (int row = 1; row <= grid.RowCount(); ++row) {
     if (row == skip_row) continue;
     QStringList values;
-    for (const int col : cols) values << sql_value(grid.CellValue(row, col));
+    for (const int col : cols) {
+      const QVariant cell = grid.CellValue(row, col);
+      if (col != id_col) {
+        values << sql_value(cell);
+        continue;
+      }
+      const auto cell_id = id(cell);
+      if (!cell_id) {
+        operator_io().message(not_an_id(grid, {row, col}) + QStringLiteral(" Nothing was saved."));
+        return std::nullopt;
+      }
+      values << textnum::sql_number(*cell_id);
+    }
     rows.push_back(std::move(values));
   }
   return rows;

@@ -30,6 +30,11 @@ std::optional<double> number(const QVariant& cell);
 // outside the 32-bit signed range.
 std::optional<std::int32_t> whole(const QVariant& cell);
 
+// The cell as a loot table or lootdrop id, rounded as whole() rounds: an
+// empty cell gives 0. Nothing for a text that is not a number or a value
+// outside 0 to 4294967295, the range of those ids.
+std::optional<std::uint32_t> id(const QVariant& cell);
+
 // The cell's number as it enters a statement (point as decimal separator).
 // Only for cells that number() accepts.
 QString sql_value(const QVariant& cell);
@@ -46,10 +51,15 @@ std::optional<Cell> first_non_number(const IGrid& grid, std::initializer_list<in
 // "Row 3, column 5 ("%") does not hold a number." with the column's header.
 QString not_a_number(const IGrid& grid, Cell cell);
 
+// "Row 3, column 1 ("lootdrop_id") does not hold an id from 0 to
+// 4294967295." with the column's header.
+QString not_an_id(const IGrid& grid, Cell cell);
+
 // What a save sends: for every row but `skip_row`, the given columns' numbers
-// as they enter a statement. Nothing when a cell holds no number; the
-// operator is then told which one and that nothing was saved.
+// as they enter a statement; the cells of `id_col` (0 = none) as the ids
+// id() gives. Nothing when a cell holds no number, or that column no id;
+// the operator is then told which one and that nothing was saved.
 std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
-                                                    int skip_row = 0);
+                                                    int skip_row = 0, int id_col = 0);
 
 }  // namespace grid_cells

@@ -68,9 +68,11 @@ class Keeper {
     active_ = true;
     // A copy left by a save that failed on this connection goes first.
     run(u"DROP TEMPORARY TABLE IF EXISTS "_s + copy_);
+    // InnoDB whatever the server's default: a copy that cannot roll back
+    // would make every failed save's rollback look incomplete.
     run(u"CREATE TEMPORARY TABLE "_s + copy_ + u" ("_s + kSeq +
-        u" INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY) SELECT "_s + names(stored_) + u" FROM "_s + l_.table +
-        u" WHERE "_s + l_.parent + u'=' + parent_);
+        u" INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY) ENGINE=InnoDB SELECT "_s + names(stored_) + u" FROM "_s +
+        l_.table + u" WHERE "_s + l_.parent + u'=' + parent_);
     sql_text = u"SELECT "_s + kSeq + u',' + l_.written.join(u',') + u",("_s +
                (l_.hidden.isEmpty() ? u"0"_s : l_.hidden) + u") FROM "_s + copy_ + u" k ORDER BY "_s + kSeq;
     rs.open(sql_text, db_conn);

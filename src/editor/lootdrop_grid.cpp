@@ -16,7 +16,7 @@
 
 namespace lootdrop_sql {
 
-QString items_query(std::int32_t lootdrop_id) {
+QString items_query(std::uint32_t lootdrop_id) {
   return QStringLiteral("SELECT ") + QStringLiteral("items.id, ") + QStringLiteral("items.name, ") +
          QStringLiteral("lootdrop_entries.equip_item,") + QStringLiteral("lootdrop_entries.chance, ") +
          QStringLiteral("lootdrop_entries.item_charges,") + QStringLiteral("lootdrop_entries.npc_min_level, ") +
@@ -26,11 +26,11 @@ QString items_query(std::int32_t lootdrop_id) {
          QStringLiteral(" AND lootdrop_entries.item_id=items.id");
 }
 
-QString delete_entries(std::int32_t lootdrop_id) {
+QString delete_entries(std::uint32_t lootdrop_id) {
   return QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=") + textnum::sql_number(lootdrop_id);
 }
 
-QString insert_entry(std::int32_t lootdrop_id, const QStringList& values) {
+QString insert_entry(std::uint32_t lootdrop_id, const QStringList& values) {
   return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
                         "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
          textnum::sql_number(lootdrop_id) + u',' + values.join(u',') + u')';
@@ -127,7 +127,7 @@ bool LootdropGrid::store_entries(int skip_row) {
   }
   const auto rows = grid_cells::rows_to_save(grid, kSavedColumns, skip_row);
   if (!rows) return false;
-  const std::int32_t lootdrop_id = cur_lootdrop_id;
+  const std::uint32_t lootdrop_id = cur_lootdrop_id;
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.begin_transaction();
@@ -138,10 +138,9 @@ bool LootdropGrid::store_entries(int skip_row) {
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {
-    abandon_transaction(e);
-    report_db_error(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
-                        QStringLiteral(" (nothing was changed)"),
-                    e);
+    report_rolled_back(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
+                           QStringLiteral(" (nothing was changed)"),
+                       e);
     return false;
   }
 }

@@ -21,11 +21,11 @@ class KorvexLoot;
 
 // The statement texts of the lootdrop grid, one place per statement.
 namespace lootdrop_sql {
-QString items_query(std::int32_t lootdrop_id);
-QString delete_entries(std::int32_t lootdrop_id);
+QString items_query(std::uint32_t lootdrop_id);
+QString delete_entries(std::uint32_t lootdrop_id);
 // `values`: item_id, item_charges, equip_item, chance, npc_min_level,
 // npc_max_level, multiplier, each already a number's text.
-QString insert_entry(std::int32_t lootdrop_id, const QStringList& values);
+QString insert_entry(std::uint32_t lootdrop_id, const QStringList& values);
 QString item_probe(std::int32_t item_id);
 }  // namespace lootdrop_sql
 
@@ -62,7 +62,7 @@ class LootdropGrid : public QObject {
   KorvexLoot& w_;
   // The lootdrop whose last load failed: the grid may still hold another
   // lootdrop's rows, which a save must not store under this one's id.
-  std::optional<std::int32_t> unloaded_;
+  std::optional<std::uint32_t> unloaded_;
   // The grid's own reloads and removals move its current row; those moves
   // are not the operator's and must not change the selection state.
   int quiet_ = 0;

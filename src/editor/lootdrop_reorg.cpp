@@ -57,7 +57,7 @@ QString drop_moves() { return u"DROP TEMPORARY TABLE IF EXISTS lootdrop_moves"_s
 
 QString create_moves() {
   return u"CREATE TEMPORARY TABLE lootdrop_moves (source INT UNSIGNED NOT NULL PRIMARY KEY, "
-         "dest INT UNSIGNED NOT NULL)"_s;
+         "dest INT UNSIGNED NOT NULL) ENGINE=InnoDB"_s;
 }
 
 QString insert_moves(const Moves& moves, std::size_t from, std::size_t count) {
@@ -283,7 +283,7 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
     report_rolled_back(u"Renumbering the lootdrops (nothing was moved)"_s, e);
     return false;
   }
-  if (own_dest != 0) own_lootdrop_id = static_cast<std::int32_t>(own_dest);
+  if (own_dest != 0) own_lootdrop_id = static_cast<std::uint32_t>(own_dest);
   // What the main window shows names lootdrops by their old ids; a save
   // there would write into the lootdrop that holds such an id now.
   empty_loot_grids(main_);

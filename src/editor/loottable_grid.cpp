@@ -15,15 +15,15 @@
 
 namespace loottable_sql {
 
-QString entries_query(std::int32_t loottable_id) {
+QString entries_query(std::uint32_t loottable_id) {
   return QStringLiteral("SELECT * FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id);
 }
 
-QString delete_entries(std::int32_t loottable_id) {
+QString delete_entries(std::uint32_t loottable_id) {
   return QStringLiteral("DELETE FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id);
 }
 
-QString insert_entry(std::int32_t loottable_id, const QStringList& values) {
+QString insert_entry(std::uint32_t loottable_id, const QStringList& values) {
   return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
                         "probability) VALUES (") +
          textnum::sql_number(loottable_id) + u',' + values.join(u',') + u')';
@@ -31,24 +31,24 @@ QString insert_entry(std::int32_t loottable_id, const QStringList& values) {
 
 QString rusty_dagger_query() { return QStringLiteral("SELECT id FROM items WHERE name='rusty dagger'"); }
 
-QString insert_placeholder_link(std::int32_t loottable_id, std::int32_t lootdrop_id) {
+QString insert_placeholder_link(std::uint32_t loottable_id, std::uint32_t lootdrop_id) {
   return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
                         "mindrop) VALUES ( ") +
          textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + QStringLiteral(",1,100,1,0)");
 }
 
-QString insert_placeholder_entry(std::int32_t lootdrop_id, const QString& item_id) {
+QString insert_placeholder_entry(std::uint32_t lootdrop_id, const QString& item_id) {
   return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
                         "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
          textnum::sql_number(lootdrop_id) + u',' + item_id + QStringLiteral(",1,1,50,0,127,1)");
 }
 
-QString insert_placeholder_lootdrop(std::int32_t lootdrop_id, std::int32_t loottable_id) {
+QString insert_placeholder_lootdrop(std::uint32_t lootdrop_id, std::uint32_t loottable_id) {
   return QStringLiteral("INSERT INTO lootdrop (id,name) VALUES ( ") + textnum::sql_number(lootdrop_id) + u',' + u'"' +
          QStringLiteral("custom_entry_") + textnum::sql_number(loottable_id) + u'"' + u')';
 }
 
-QString delete_link(std::int32_t loottable_id, const QString& lootdrop_id) {
+QString delete_link(std::uint32_t loottable_id, const QString& lootdrop_id) {
   return QStringLiteral("DELETE FROM loottable_entries WHERE loottable_id=") + textnum::sql_number(loottable_id) +
          QStringLiteral(" AND lootdrop_id=") + lootdrop_id;
 }
@@ -155,12 +155,12 @@ bool LoottableGrid::store_entries() {
                                          "saved. Choose its NPC again first."));
     return false;
   }
-  const auto rows = grid_cells::rows_to_save(*w_.loottableE, kSavedColumns);
+  const auto rows = grid_cells::rows_to_save(*w_.loottableE, kSavedColumns, 0, 1);
   if (!rows) return false;
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db_conn.begin_transaction();
-    const std::int32_t loottable_id = cur_loottable_id;
+    const std::uint32_t loottable_id = cur_loottable_id;
     kept_entries::replace(kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
                           [loottable_id](const QStringList& values) {
                             return loottable_sql::insert_entry(loottable_id, values);
@@ -168,8 +168,8 @@ bool LoottableGrid::store_entries() {
     db_conn.commit();
     return true;
   } catch (const db::Error& e) {
-    abandon_transaction(e);
-    operator_io().message(kSaveFailed);
+    const QString note = not_undone_note(abandon_transaction(e));
+    operator_io().message(note.isEmpty() ? kSaveFailed : kSaveFailed + QStringLiteral("\n\n") + note);
     return false;
   }
 }
@@ -178,7 +178,7 @@ void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int lCol) {
   Q_UNUSED(lCol);
   if (!store_entries()) return;
   if (lRow < 1 || lRow > w_.loottableE->RowCount()) return operator_io().message(kSaveFailed);
-  const auto lootdrop = grid_cells::whole(w_.loottableE->CellValue(lRow, 1));
+  const auto lootdrop = grid_cells::id(w_.loottableE->CellValue(lRow, 1));
   if (!lootdrop) return operator_io().message(kSaveFailed);
   cur_lootdrop_id = *lootdrop;
   // A failed reload is this save's failure too, told in its own words.
@@ -198,8 +198,8 @@ void LoottableGrid::loottableE_MouseDown(Qt::MouseButton Button, Qt::KeyboardMod
   Q_UNUSED(lCol);
   IGrid& grid = *w_.loottableE;
   if (lRow < 1 || lRow > grid.RowCount() || w_.lootdropE->RowCount() == 0) return;
-  const auto lootdrop = grid_cells::whole(grid.CellValue(lRow, 1));
-  if (!lootdrop) return operator_io().message(grid_cells::not_a_number(grid, {lRow, 1}));
+  const auto lootdrop = grid_cells::id(grid.CellValue(lRow, 1));
+  if (!lootdrop) return operator_io().message(grid_cells::not_an_id(grid, {lRow, 1}));
   sel_loottable_row = lRow;
   cur_lootdrop_id = *lootdrop;
   if (!lootdrops_.decode_lootdropE()) return;
@@ -213,7 +213,7 @@ void LoottableGrid::LiteBtnCtrl4_Click() {
   IGrid& grid = *w_.loottableE;
   grid.AddRow();
   const int row = grid.RowCount();
-  const int values[] = {own_lootdrop_id, 1, 1, 0, 100};
+  const double values[] = {double(own_lootdrop_id), 1, 1, 0, 100};
   for (int col = 1; col <= 5; ++col) grid.setCellValue(row, col, values[col - 1]);
 }
 
@@ -234,7 +234,7 @@ void LoottableGrid::plusrow_Click() {
     }
     const QString item = textnum::sql_number(db_rs.field(u"id").number());
     db_rs.close();
-    const std::int32_t lootdrop = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
+    const std::uint32_t lootdrop = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
     db_conn.begin_transaction();
     sql_text = loottable_sql::insert_placeholder_link(cur_loottable_id, lootdrop);
     db_conn.execute(sql_text);
@@ -244,10 +244,9 @@ void LoottableGrid::plusrow_Click() {
     db_conn.execute(sql_text);
     db_conn.commit();
   } catch (const db::Error& e) {
-    db_conn.rollback();
     db_rs.close();
     hourglass.release();
-    report_db_error(QStringLiteral("Making a placeholder lootdrop (nothing was written)"), e);
+    report_rolled_back(QStringLiteral("Making a placeholder lootdrop (nothing was written)"), e);
     return;
   }
   decode_loottableE();
@@ -258,16 +257,21 @@ void LoottableGrid::removegridrow_Click() {
   const int row = sel_loottable_row;
   if (grid.RowCount() == 0 || row < 1 || row > grid.RowCount()) return;
   const QVariant cell = grid.CellValue(row, 1);
-  if (!grid_cells::number(cell) || !grid_cells::whole(cell)) {
+  if (!grid_cells::number(cell)) {
     operator_io().message(grid_cells::not_a_number(grid, {row, 1}) + QStringLiteral(" Nothing was removed."));
+    return;
+  }
+  const auto lootdrop = grid_cells::id(cell);
+  if (!lootdrop) {
+    operator_io().message(grid_cells::not_an_id(grid, {row, 1}) + QStringLiteral(" Nothing was removed."));
     return;
   }
   try {
     open_db(db_rs, db_conn);
-    sql_text = loottable_sql::delete_link(cur_loottable_id, grid_cells::sql_value(cell));
+    sql_text = loottable_sql::delete_link(cur_loottable_id, textnum::sql_number(*lootdrop));
     db_conn.execute(sql_text);
   } catch (const db::Error& e) {
-    report_db_error(QStringLiteral("Removing the link to lootdrop ") + grid_cells::sql_value(cell), e);
+    report_db_error(QStringLiteral("Removing the link to lootdrop ") + textnum::number_text(*lootdrop), e);
     return;
   }
   grid.RemoveRow(row);

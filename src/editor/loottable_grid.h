@@ -21,16 +21,16 @@ class LootdropGrid;
 
 // The statement texts of the loot table grid, one place per statement.
 namespace loottable_sql {
-QString entries_query(std::int32_t loottable_id);
-QString delete_entries(std::int32_t loottable_id);
+QString entries_query(std::uint32_t loottable_id);
+QString delete_entries(std::uint32_t loottable_id);
 // `values`: lootdrop_id, multiplier, droplimit, mindrop, probability, each
 // already a number's text.
-QString insert_entry(std::int32_t loottable_id, const QStringList& values);
+QString insert_entry(std::uint32_t loottable_id, const QStringList& values);
 QString rusty_dagger_query();
-QString insert_placeholder_link(std::int32_t loottable_id, std::int32_t lootdrop_id);
-QString insert_placeholder_entry(std::int32_t lootdrop_id, const QString& item_id);
-QString insert_placeholder_lootdrop(std::int32_t lootdrop_id, std::int32_t loottable_id);
-QString delete_link(std::int32_t loottable_id, const QString& lootdrop_id);
+QString insert_placeholder_link(std::uint32_t loottable_id, std::uint32_t lootdrop_id);
+QString insert_placeholder_entry(std::uint32_t lootdrop_id, const QString& item_id);
+QString insert_placeholder_lootdrop(std::uint32_t lootdrop_id, std::uint32_t loottable_id);
+QString delete_link(std::uint32_t loottable_id, const QString& lootdrop_id);
 }  // namespace loottable_sql
 
 class LoottableGrid : public QObject {
@@ -62,5 +62,5 @@ class LoottableGrid : public QObject {
   LootdropGrid& lootdrops_;
   // The loot table whose last load failed: the grid may still hold another
   // loot table's rows, which a save must not store under this one's id.
-  std::optional<std::int32_t> unloaded_;
+  std::optional<std::uint32_t> unloaded_;
 };

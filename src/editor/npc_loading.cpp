@@ -52,7 +52,7 @@ QString level_query(double min_level, double max_level) {
          textnum::sql_number(min_level) + u" and "_s + textnum::sql_number(max_level);
 }
 
-QString set_loottable(std::int32_t loottable_id, const QString& npc_id) {
+QString set_loottable(std::uint32_t loottable_id, const QString& npc_id) {
   return u"UPDATE npc_types SET loottable_id='"_s + textnum::sql_number(loottable_id) + u"' WHERE id='"_s +
          sqltext::escape(npc_id) + u"'"_s;
 }
@@ -136,17 +136,23 @@ bool NpcLoading::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-std::optional<double> NpcLoading::level_bound(const QString& text) {
-  const double value = textnum::numeric_value(text);
-  if (std::isfinite(value)) return value;
+std::optional<double> NpcLoading::level_bound(const QLineEdit& box, bool number_needed) {
+  const QString text = box.text();
+  const QString name = &box == w_.min_lvl ? u"lower"_s : u"upper"_s;
+  const std::optional<double> value = textnum::leading_number(text);
+  if (!value && number_needed) {
+    operator_io().message(u"The "_s + name + u" level box holds no number (\""_s + text + u"\"). No NPCs were loaded."_s);
+    return std::nullopt;
+  }
+  if (std::isfinite(value.value_or(0))) return value.value_or(0);
   operator_io().message(u"The level "_s + text + u" is too large."_s);
   return std::nullopt;
 }
 
-std::optional<std::pair<double, double>> NpcLoading::level_range() {
-  const auto low = level_bound(w_.min_lvl->text());
+std::optional<std::pair<double, double>> NpcLoading::level_range(bool numbers_needed) {
+  const auto low = level_bound(*w_.min_lvl, numbers_needed);
   if (!low) return std::nullopt;
-  const auto high = level_bound(w_.max_lvl->text());
+  const auto high = level_bound(*w_.max_lvl, numbers_needed);
   if (!high) return std::nullopt;
   return std::pair{*low, *high};
 }
@@ -156,12 +162,14 @@ void NpcLoading::write_counter() {
 }
 
 void NpcLoading::load(Loader loader, const std::function<std::optional<QString>()>& statement) {
+  // Read before anything changes: a bound that cannot be used leaves the
+  // NPCs on screen.
+  const auto sql = statement();
+  if (!sql) return;
   w_.allgrids->Clear();
   try {
     read_db_ini();
     open_db(db_rs, db_conn);
-    const auto sql = statement();
-    if (!sql) return;
     sql_text = *sql;
     db_rs.open(sql_text, db_conn);
     const int count = db_rs.record_count();
@@ -190,6 +198,7 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     db_rs.close();
   } catch (const db::Error& e) {
     w_.out->clear();
+    write_counter();
     report_db_error(u"Loading the NPCs"_s, e);
     return;
   }
@@ -201,7 +210,8 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
 void NpcLoading::Search_Grids_Click() {
   load(Loader::zone, [this]() -> std::optional<QString> {
     if (!w_.range_use->isChecked()) return npc_sql::zone_query(w_.zonename->text(), false, 0, 0);
-    const auto range = level_range();
+    // The zone loader takes a bound without a number as 0.
+    const auto range = level_range(false);
     if (!range) return std::nullopt;
     return npc_sql::zone_query(w_.zonename->text(), true, range->first, range->second);
   });
@@ -209,7 +219,7 @@ void NpcLoading::Search_Grids_Click() {
 
 void NpcLoading::LiteBtnCtrl1_Click() {
   load(Loader::level, [this]() -> std::optional<QString> {
-    const auto range = level_range();
+    const auto range = level_range(true);
     if (!range) return std::nullopt;
     return npc_sql::level_query(range->first, range->second);
   });
@@ -223,7 +233,7 @@ void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int,
   sel_loottable_row = 0;
   sel_lootdrop_row = 0;
   // A cell that holds no number names no loot table.
-  cur_loottable_id = grid_cells::whole(w_.allgrids->CellValue(lRow, 5)).value_or(0);
+  cur_loottable_id = grid_cells::id(w_.allgrids->CellValue(lRow, 5)).value_or(0);
   if (cur_loottable_id == 0) return;
   // A loot table without entries gets decode_loottableE's message and then
   // this one.
@@ -235,7 +245,7 @@ void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int,
     operator_io().message(u"This loottable is BAD. You should delete it"_s);
     return;
   }
-  cur_lootdrop_id = grid_cells::whole(w_.loottableE->CellValue(1, 1)).value_or(0);
+  cur_lootdrop_id = grid_cells::id(w_.loottableE->CellValue(1, 1)).value_or(0);
   lootdrops_.decode_lootdropE();
   if (w_.lootdropE->RowCount() == 0) return;
   cur_item_id = grid_cells::whole(w_.lootdropE->CellValue(1, 1)).value_or(0);
@@ -249,7 +259,7 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
     operator_io().message(grid_cells::not_a_number(grid, {lRow, 5}) + u" The NPC's loottable was not changed."_s);
     return;
   }
-  const auto loottable_id = textnum::to_int32(*value);
+  const auto loottable_id = textnum::to_uint32(*value);
   if (!loottable_id) {
     operator_io().message(u"Row %1: %2 is no loottable id. The NPC's loottable was not changed."_s
                               .arg(lRow)
@@ -316,4 +326,5 @@ void NpcLoading::zonename_Click() {
   picker.show();
   picker.raise();
   w_.allgrids->Clear();
+  write_counter();
 }

@@ -18,6 +18,7 @@
 #include <utility>
 
 class KorvexLoot;
+class QLineEdit;
 class LootdropGrid;
 class LoottableGrid;
 
@@ -28,7 +29,7 @@ namespace npc_sql {
 QString zone_query(const QString& zone, bool use_range, double min_level, double max_level);
 QString level_query(double min_level, double max_level);
 // `npc_id` as the grid's column 1 shows it.
-QString set_loottable(std::int32_t loottable_id, const QString& npc_id);
+QString set_loottable(std::uint32_t loottable_id, const QString& npc_id);
 }  // namespace npc_sql
 
 class NpcLoading : public QObject {
@@ -54,14 +55,17 @@ class NpcLoading : public QObject {
 
  private:
   enum class Loader { zone, level };
-  // A level bound typed by the operator as it enters a statement; nothing
-  // (reported) when it is too large to write.
-  std::optional<double> level_bound(const QString& text);
+  // A level box's bound as it enters a statement: the number its text begins
+  // with. Nothing (reported) when it is too large to write, or, when
+  // `number_needed`, the text begins with no number; otherwise such a text
+  // gives 0.
+  std::optional<double> level_bound(const QLineEdit& box, bool number_needed);
   // Both bounds, or nothing (reported).
-  std::optional<std::pair<double, double>> level_range();
-  // Empties allgrids and fills it from the statement `statement` gives
-  // (nothing: stop), then leaves nothing current. A database failure is
-  // reported and leaves the grid as far as it got.
+  std::optional<std::pair<double, double>> level_range(bool numbers_needed);
+  // Takes the statement `statement` gives (nothing: stop, the grid as it
+  // was), empties allgrids and fills it, then leaves nothing current. A
+  // database failure is reported and leaves the grid as far as it got; the
+  // counter always shows the grid's rows.
   void load(Loader loader, const std::function<std::optional<QString>()>& statement);
   void write_counter();
 

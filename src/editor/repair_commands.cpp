@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -23,23 +24,23 @@ namespace repair_sql {
 
 QString max_loottable_query() { return u"SELECT max(id) FROM loottable"_s; }
 
-QString new_loottable(std::int32_t loottable_id) {
+QString new_loottable(std::uint32_t loottable_id) {
   return u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES ("_s +
          textnum::sql_number(loottable_id) + u",\"ZiridezivuR3\",1,1000,0,0)"_s;
 }
 
-QString new_loottable_entry(std::int32_t loottable_id, std::int32_t lootdrop_id) {
+QString new_loottable_entry(std::uint32_t loottable_id, std::uint32_t lootdrop_id) {
   return u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
          "VALUES ("_s +
          textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
 }
 
-QString set_npc_loottable(std::int32_t loottable_id, std::int32_t npc_id) {
+QString set_npc_loottable(std::uint32_t loottable_id, std::int32_t npc_id) {
   return u"UPDATE npc_types SET loottable_id="_s + textnum::sql_number(loottable_id) + u" WHERE id="_s +
          textnum::sql_number(npc_id);
 }
 
-QString new_loottables(const std::vector<std::int32_t>& loottable_ids) {
+QString new_loottables(const std::vector<std::uint32_t>& loottable_ids) {
   QString sql = u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES "_s;
   for (std::size_t i = 0; i < loottable_ids.size(); ++i) {
     if (i != 0) sql += u',';
@@ -48,7 +49,7 @@ QString new_loottables(const std::vector<std::int32_t>& loottable_ids) {
   return sql;
 }
 
-QString new_loottable_entries(const std::vector<std::int32_t>& loottable_ids, std::int32_t lootdrop_id) {
+QString new_loottable_entries(const std::vector<std::uint32_t>& loottable_ids, std::uint32_t lootdrop_id) {
   QString sql = u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
                 "VALUES "_s;
   const QString rest = u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
@@ -61,12 +62,12 @@ QString new_loottable_entries(const std::vector<std::int32_t>& loottable_ids, st
 
 QString create_npc_loottables() {
   return u"CREATE TEMPORARY TABLE new_npc_loottables (npc_id INT NOT NULL PRIMARY KEY, "
-         "loottable_id INT UNSIGNED NOT NULL) ENGINE=MEMORY"_s;
+         "loottable_id INT UNSIGNED NOT NULL) ENGINE=InnoDB"_s;
 }
 
 QString drop_npc_loottables() { return u"DROP TEMPORARY TABLE IF EXISTS new_npc_loottables"_s; }
 
-QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::int32_t>>& npc_loottables) {
+QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::uint32_t>>& npc_loottables) {
   QString sql = u"INSERT INTO new_npc_loottables (npc_id,loottable_id) VALUES "_s;
   for (std::size_t i = 0; i < npc_loottables.size(); ++i) {
     if (i != 0) sql += u',';
@@ -83,7 +84,7 @@ QString set_listed_npc_loottables() {
 
 QString clear_npc_loottables() { return u"DELETE FROM new_npc_loottables"_s; }
 
-QStringList delete_lootdrop(std::int32_t lootdrop_id) {
+QStringList delete_lootdrop(std::uint32_t lootdrop_id) {
   const QString id = textnum::sql_number(lootdrop_id);
   return {u"DELETE FROM loottable_entries WHERE lootdrop_id="_s + id, u"DELETE FROM lootdrop WHERE id="_s + id,
           u"DELETE FROM lootdrop_entries WHERE lootdrop_id="_s + id};
@@ -111,11 +112,6 @@ void empty_loot_grids(KorvexLoot& window) {
   sel_lootdrop_row = 0;
 }
 
-void report_rolled_back(const QString& what, const db::Error& error) {
-  abandon_transaction(error);
-  report_db_error(what, error);
-}
-
 namespace {
 
 void run_statement(const QString& statement) {
@@ -133,12 +129,10 @@ void execute_together(const QStringList& statements) {
   db_conn.commit();
 }
 
-// A whole number the program can carry as an id, or nothing.
-std::optional<std::int32_t> whole_number(std::optional<double> value) {
-  if (!value) return std::nullopt;
-  const auto whole = textnum::to_int32(*value);
-  if (!whole || *whole != *value) return std::nullopt;
-  return whole;
+// The number when it is whole, or nothing.
+std::optional<double> whole_number(std::optional<double> value) {
+  if (!value || *value != std::floor(*value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -159,7 +153,8 @@ void RepairCommands::fix_loot_for_empty_loottablesx_Click() {
     if (grid_cells::number(grid.CellValue(row, 5)) != 0.0) continue;
     // The NPC id enters the statement; a row whose id was typed over and is
     // no whole number must not pick the NPCs the statement changes.
-    const auto npc = whole_number(grid_cells::number(grid.CellValue(row, 1)));
+    const auto whole = whole_number(grid_cells::number(grid.CellValue(row, 1)));
+    const auto npc = whole ? textnum::to_int32(*whole) : std::nullopt;
     if (!npc) {
       operator_io().message(u"Row %1 of the NPC list holds no NPC id (\"%2\"). No loottables were made."_s.arg(row).arg(
           grid.CellValue(row, 1).toString()));
@@ -191,10 +186,10 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     // One maximum query, then consecutive ids in grid order: inside the
     // transaction nobody else takes them, and asking the maximum again
     // for each NPC over a new connection would cost a connection per row.
-    std::int32_t next = next_id(repair_sql::max_loottable_query());
+    std::uint32_t next = next_id(repair_sql::max_loottable_query());
     for (NewLoottable& t : todo) {
       if (&t != &todo.front()) {
-        if (next == std::numeric_limits<std::int32_t>::max()) throw db::Error(u"No loottable id is left."_s);
+        if (next == std::numeric_limits<std::uint32_t>::max()) throw db::Error(u"No loottable id is left."_s);
         ++next;
       }
       t.loottable_id = next;
@@ -227,8 +222,8 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
 }
 
 void RepairCommands::make_loottable_chunk(const std::vector<NewLoottable>& todo, std::size_t from, std::size_t count) {
-  std::vector<std::int32_t> ids;
-  std::vector<std::pair<std::int32_t, std::int32_t>> npcs;
+  std::vector<std::uint32_t> ids;
+  std::vector<std::pair<std::int32_t, std::uint32_t>> npcs;
   ids.reserve(count);
   npcs.reserve(count);
   for (std::size_t i = from; i < from + count; ++i) {
@@ -249,7 +244,8 @@ void RepairCommands::LOOTDROP_wipe_Click() {
   const std::optional<double> number =
       textnum::is_number(typed) ? std::optional<double>(textnum::numeric_value(typed)) : std::nullopt;
   if (number == 0.0) return;
-  const auto id = whole_number(number);
+  const auto whole = whole_number(number);
+  const auto id = whole ? textnum::to_uint32(*whole) : std::nullopt;
   if (!id || *id < 1) {
     operator_io().message(u"\""_s + answer + u"\" is not a lootdrop id. Nothing was deleted."_s);
     return;

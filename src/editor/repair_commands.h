@@ -17,29 +17,26 @@
 #include <vector>
 
 class KorvexLoot;
-namespace db {
-class Error;
-}
 
 // The statement texts of the repair commands, one place per statement.
 namespace repair_sql {
 QString max_loottable_query();
-QString new_loottable(std::int32_t loottable_id);
-QString new_loottable_entry(std::int32_t loottable_id, std::int32_t lootdrop_id);
-QString set_npc_loottable(std::int32_t loottable_id, std::int32_t npc_id);
+QString new_loottable(std::uint32_t loottable_id);
+QString new_loottable_entry(std::uint32_t loottable_id, std::uint32_t lootdrop_id);
+QString set_npc_loottable(std::uint32_t loottable_id, std::int32_t npc_id);
 // The same for many loot tables at once: the loot tables and their entries
 // as one INSERT each (the texts above, one row after another), and the NPCs'
 // new loot table ids through a list on the server, where a later row for the
 // same NPC replaces an earlier one.
-QString new_loottables(const std::vector<std::int32_t>& loottable_ids);
-QString new_loottable_entries(const std::vector<std::int32_t>& loottable_ids, std::int32_t lootdrop_id);
+QString new_loottables(const std::vector<std::uint32_t>& loottable_ids);
+QString new_loottable_entries(const std::vector<std::uint32_t>& loottable_ids, std::uint32_t lootdrop_id);
 QString create_npc_loottables();
 QString drop_npc_loottables();
-QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::int32_t>>& npc_loottables);
+QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::uint32_t>>& npc_loottables);
 QString set_listed_npc_loottables();
 QString clear_npc_loottables();
 // The three deletes, in the order they run.
-QStringList delete_lootdrop(std::int32_t lootdrop_id);
+QStringList delete_lootdrop(std::uint32_t lootdrop_id);
 // The four updates, in the order they run.
 QStringList fix_chances();
 }  // namespace repair_sql
@@ -51,10 +48,6 @@ QString purge_question();
 // operation does that may have left them naming lootdrops that are gone or
 // now carry another id.
 void empty_loot_grids(KorvexLoot& window);
-
-// Ends the open transaction without its changes and tells the operator that
-// `what` failed. A dead link is dropped, so the next operation connects again.
-void report_rolled_back(const QString& what, const db::Error& error);
 
 class RepairCommands : public QObject {
   Q_OBJECT
@@ -74,7 +67,7 @@ class RepairCommands : public QObject {
   struct NewLoottable {
     int row = 0;
     std::int32_t npc_id = 0;
-    std::int32_t loottable_id = 0;
+    std::uint32_t loottable_id = 0;
   };
   // Writes a loot table for each entry of `todo` and fills in its id; false
   // (reported, nothing written) when the database refused.

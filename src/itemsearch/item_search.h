@@ -104,8 +104,8 @@ class item_search : public QWidget {
   // kDropSlots (0 = empty slot).
   static constexpr int kDropSlots = 16000;
   std::vector<std::int32_t> drop_items = std::vector<std::int32_t>(kDropSlots + 1, 0);
-  std::int32_t new_lootdrop_id = 0;
-  std::int32_t npc_loottable_id = 0;
+  std::uint32_t new_lootdrop_id = 0;
+  std::uint32_t npc_loottable_id = 0;
 
   // Controls while loaded (nullptr otherwise), named as the window names them.
   IGrid* itms = nullptr;

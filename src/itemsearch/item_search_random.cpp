@@ -41,17 +41,17 @@ QString custom_drop_name() { return u"Korvex3_Custom_Drop"_s; }
 
 QString max_lootdrop_query() { return u"SELECT MAX(id) FROM lootdrop"_s; }
 
-QString link_row(std::int32_t loottable_id, std::int32_t lootdrop_id, double probability) {
+QString link_row(std::uint32_t loottable_id, std::uint32_t lootdrop_id, double probability) {
   return u"( "_s + textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + u",1,"_s +
          textnum::sql_number(probability) + u",1,0)"_s;
 }
 
-QString entry_row(std::int32_t lootdrop_id, std::int32_t item_id, double chance) {
+QString entry_row(std::uint32_t lootdrop_id, std::int32_t item_id, double chance) {
   return u"( "_s + textnum::sql_number(lootdrop_id) + u',' + textnum::sql_number(item_id) + u",1,1,"_s +
          textnum::sql_number(chance) + u",0,127,1)"_s;
 }
 
-QString lootdrop_row(std::int32_t lootdrop_id) {
+QString lootdrop_row(std::uint32_t lootdrop_id) {
   return u"( "_s + textnum::sql_number(lootdrop_id) + u',' + sqltext::quote_double(custom_drop_name()) + u')';
 }
 
@@ -98,11 +98,19 @@ struct RandomLootInput {
 // text begins with, 0 when it begins with none ("25%" gives 25, "abc" 0).
 double box_value(const QLineEdit& box) { return textnum::numeric_value(box.text()); }
 
-// An id cell of the item list or the NPC grid as a whole number; an empty
-// cell (also one emptied by typing) gives 0.
-std::optional<std::int32_t> id_cell(const QVariant& cell) {
-  if (cell.typeId() == QMetaType::QString && cell.toString().trimmed().isEmpty()) return 0;
-  return grid_cells::whole(cell);
+// An empty cell, also one emptied by typing: it names no item or loot table.
+bool blank_cell(const QVariant& cell) {
+  return cell.typeId() == QMetaType::QString && cell.toString().trimmed().isEmpty();
+}
+
+// An item id of the item list as a whole number; an empty cell gives 0.
+std::optional<std::int32_t> item_cell(const QVariant& cell) {
+  return blank_cell(cell) ? std::optional<std::int32_t>(0) : grid_cells::whole(cell);
+}
+
+// A loot table id of the NPC grid (0 to 4294967295); an empty cell gives 0.
+std::optional<std::uint32_t> loottable_cell(const QVariant& cell) {
+  return blank_cell(cell) ? std::optional<std::uint32_t>(0) : grid_cells::id(cell);
 }
 
 std::optional<RandomLootInput> read_input(const item_search& w) {
@@ -133,11 +141,13 @@ std::optional<RandomLootInput> read_input(const item_search& w) {
   return input;
 }
 
-// False, after telling the operator, when a row's cell in `col` is no id.
-bool ids_in_column(const IGrid& grid, int col, const QString& list, const QString& what) {
+// False, after telling the operator, when a row's cell in `col` is no id as
+// `read` reads it.
+template <class Read>
+bool ids_in_column(const IGrid& grid, int col, const QString& list, const QString& what, Read read) {
   for (int row = 1; row <= grid.RowCount(); ++row) {
     const QVariant cell = grid.CellValue(row, col);
-    if (id_cell(cell)) continue;
+    if (read(cell)) continue;
     operator_io().message(u"Row %1 of the %2 holds no %3 (\"%4\"). No loot was made."_s.arg(row).arg(list, what,
                                                                                                    cell.toString()));
     return false;
@@ -172,11 +182,6 @@ class InsertBatch {
   QStringList rows_;
 };
 
-void end_failed_transaction(const db::Error& e) {
-  db_rs.close();
-  abandon_transaction(e);
-}
-
 }  // namespace
 
 IGrid* item_search::npc_grid() const { return main_ ? main_->allgrids : nullptr; }
@@ -199,7 +204,7 @@ void item_search::get_loots_for_drop() {
   int row = list_cursor;
   for (; row <= list_cursor + n - 1; ++row) {
     if (row > rows) break;
-    drop_items[k] = id_cell(itms->CellValue(row, 1)).value_or(0);
+    drop_items[k] = item_cell(itms->CellValue(row, 1)).value_or(0);
     ++k;
   }
   list_cursor = row > rows ? 1 : row;
@@ -209,11 +214,12 @@ void item_search::go_Click() {
   IGrid* allgrids = npc_grid();
   if (!allgrids || allgrids->RowCount() == 0 || itms->RowCount() == 0) return;
   const std::optional<RandomLootInput> input = read_input(*this);
-  if (!input || !ids_in_column(*itms, 1, u"item list"_s, u"item id"_s) ||
-      !ids_in_column(*allgrids, 5, u"NPC list"_s, u"loottable id"_s))
+  if (!input || !ids_in_column(*itms, 1, u"item list"_s, u"item id"_s, item_cell) ||
+      !ids_in_column(*allgrids, 5, u"NPC list"_s, u"loottable id"_s, loottable_cell))
     return;
 
   std::optional<db::Error> failure;
+  db::Rollback rolled_back = db::Rollback::undone;
   {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
@@ -229,7 +235,7 @@ void item_search::go_Click() {
       std::unordered_set<std::int32_t> in_drop;
       bool first = true;
       for (int i = 1; i <= npcs; ++i) {
-        npc_loottable_id = id_cell(allgrids->CellValue(i, 5)).value_or(0);
+        npc_loottable_id = loottable_cell(allgrids->CellValue(i, 5)).value_or(0);
         out->setText(u"Working on NPC "_s + textnum::number_text(i) + of_npcs);
         repaint_throttled(this);
         std::int16_t percent = percent_of(input->percent);
@@ -242,7 +248,7 @@ void item_search::go_Click() {
           new_lootdrop_id = next_id(sql_text);
           db_conn.begin_transaction();
           first = false;
-        } else if (new_lootdrop_id == std::numeric_limits<std::int32_t>::max()) {
+        } else if (new_lootdrop_id == std::numeric_limits<std::uint32_t>::max()) {
           throw db::Error(u"No lootdrop id is left."_s);
         } else {
           ++new_lootdrop_id;
@@ -262,12 +268,13 @@ void item_search::go_Click() {
       lootdrops.flush();
       if (!first) db_conn.commit();
     } catch (const db::Error& e) {
-      end_failed_transaction(e);
+      db_rs.close();
+      rolled_back = abandon_transaction(e);
       failure = e;
     }
   }
   out->setText(QString());
-  if (failure) report_db_error(u"Making the random loot (nothing was written)"_s, *failure);
+  if (failure) report_after_rollback(u"Making the random loot (nothing was written)"_s, rolled_back, *failure);
 }
 
 void item_search::delete_custom_loot_Click() {
@@ -298,9 +305,9 @@ void item_search::delete_custom_loot_Click() {
     }
     db_conn.commit();
   } catch (const db::Error& e) {
-    end_failed_transaction(e);
+    db_rs.close();
     out->setText(QString());
-    report_db_error(u"Deleting the custom loot (nothing was deleted)"_s, e);
+    report_rolled_back(u"Deleting the custom loot (nothing was deleted)"_s, e);
     return;
   }
   if (main_) {

@@ -18,9 +18,9 @@ QString custom_drop_name();
 QString max_lootdrop_query();
 
 // One row of each insert, "( ...)", values as the statements write them.
-QString link_row(std::int32_t loottable_id, std::int32_t lootdrop_id, double probability);
-QString entry_row(std::int32_t lootdrop_id, std::int32_t item_id, double chance);
-QString lootdrop_row(std::int32_t lootdrop_id);
+QString link_row(std::uint32_t loottable_id, std::uint32_t lootdrop_id, double probability);
+QString entry_row(std::uint32_t lootdrop_id, std::int32_t item_id, double chance);
+QString lootdrop_row(std::uint32_t lootdrop_id);
 
 // The inserts of rows made by the matching *_row above.
 QString insert_links(const QStringList& rows);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace db {
 namespace {
@@ -112,6 +113,26 @@ void sending(const Connection& conn, const QString& sql) {
   if (statement_observer()) statement_observer()(conn, sql);
 }
 
+// The server's answer to the last statement, a rollback, holds warning 1196
+// ("Some non-transactional changed tables couldn't be rolled back"). A link
+// lost meanwhile counts as such a warning: nothing says the changes went.
+bool rollback_warned(SQLHDBC dbc) {
+  constexpr SQLINTEGER kNotRolledBack = 1196;
+  try {
+    Statement st(dbc);
+    std::u16string show = u"SHOW WARNINGS";
+    if (!SQL_SUCCEEDED(SQLExecDirectW(st.h, reinterpret_cast<SQLWCHAR*>(show.data()), SQL_NTS))) return true;
+    SQLINTEGER code = 0;
+    SQLLEN ind = 0;
+    SQLBindCol(st.h, 2, SQL_C_SLONG, &code, 0, &ind);
+    bool warned = false;
+    while (SQL_SUCCEEDED(SQLFetch(st.h))) warned = warned || (ind != SQL_NULL_DATA && code == kNotRolledBack);
+    return warned;
+  } catch (const Error&) {
+    return true;
+  }
+}
+
 }  // namespace
 
 void set_statement_observer(StatementObserver observer) { statement_observer() = std::move(observer); }
@@ -136,6 +157,7 @@ Connection::~Connection() { close(); }
 
 void Connection::open() {
   close();
+  changed_ = false;
   SQLHENV env = shared_env();
   if (env == SQL_NULL_HENV) throw Error(QStringLiteral("The ODBC driver manager could not be started."));
   SQLHDBC dbc = SQL_NULL_HDBC;
@@ -175,9 +197,14 @@ long long Connection::execute(const QString& sql) {
   sending(*this, sql);
   const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
   if (rc == SQL_NO_DATA) return 0;
-  if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
+  if (!SQL_SUCCEEDED(rc)) {
+    Error e = diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
+    if (e.connection_lost()) changed_ = changed_ || in_transaction_;
+    throw e;
+  }
   SQLLEN count = -1;
   SQLRowCount(st.h, &count);
+  if (count != 0) changed_ = changed_ || in_transaction_;
   return static_cast<long long>(count);
 }
 
@@ -188,17 +215,31 @@ void Connection::begin_transaction() {
     throw diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a transaction."));
   }
   in_transaction_ = true;
+  changed_ = false;
 }
 
-void Connection::end_transaction(bool do_commit) {
+Rollback Connection::end_transaction(bool do_commit) {
   auto dbc = static_cast<SQLHDBC>(dbc_);
   const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, do_commit ? SQL_COMMIT : SQL_ROLLBACK);
   Error failure(QString{});
   const bool failed = !SQL_SUCCEEDED(rc);
   if (failed) failure = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("The transaction could not be ended."));
+  Rollback outcome = Rollback::undone;
+  if (!do_commit && changed_) {
+    // Asked before autocommit is set again, while the warnings are the
+    // rollback's own.
+    if (failed) outcome = Rollback::unknown;
+    else if (rollback_warned(dbc)) outcome = Rollback::kept;
+  }
   SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   in_transaction_ = false;
-  if (failed && do_commit) throw failure;
+  if (failed && do_commit) {
+    // Whether the changes went in is not known: a rollback asked for now
+    // says so.
+    throw failure;
+  }
+  changed_ = false;
+  return outcome;
 }
 
 void Connection::commit() {
@@ -206,12 +247,15 @@ void Connection::commit() {
   end_transaction(true);
 }
 
-void Connection::rollback() {
+Rollback Connection::rollback() {
   if (!is_open() || !in_transaction_) {
+    // A commit that failed, or a link closed, after changes were sent.
+    const Rollback outcome = changed_ ? Rollback::unknown : Rollback::undone;
     in_transaction_ = false;
-    return;
+    changed_ = false;
+    return outcome;
   }
-  end_transaction(false);
+  return end_transaction(false);
 }
 
 // ----------------------------------------------------------------- ResultSet

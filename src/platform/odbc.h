@@ -54,6 +54,14 @@ class Field {
   QString text_;
 };
 
+// What a rollback did with the changes of the transaction.
+enum class Rollback {
+  undone,   // the database is as it was when the transaction began
+  kept,     // a table that cannot roll back (such as MyISAM) kept changes
+  unknown,  // the link was lost after changes were sent: a table that can
+            // roll back kept none of them, one that cannot kept them
+};
+
 class Connection {
  public:
   Connection();
@@ -75,17 +83,22 @@ class Connection {
   // Transactions: begin turns autocommit off until commit or rollback.
   void begin_transaction();
   void commit();
-  void rollback();  // never throws; a lost connection rolls back by itself
+  // Never throws; a lost connection rolls back by itself. The server is
+  // asked whether it could undo everything.
+  Rollback rollback();
   bool in_transaction() const { return in_transaction_; }
 
   void* native_handle() const { return dbc_; }
 
  private:
-  void end_transaction(bool commit);
+  Rollback end_transaction(bool commit);
   QString connection_string_;
   void* dbc_ = nullptr;
   bool open_ = false;
   bool in_transaction_ = false;
+  // A statement of the open transaction changed rows, or may have (its
+  // link was lost while it ran).
+  bool changed_ = false;
 };
 
 // Sees the text of every statement and query just before it goes to the

@@ -58,7 +58,7 @@ QString whole_or_general(double value, QChar point) {
 
 } // namespace
 
-double numeric_value(QStringView text) {
+std::optional<double> leading_number(QStringView text) {
   qsizetype i = 0;
   while (i < text.size() && is_blank(text[i])) ++i;
   // Whole numbers of up to 15 digits, what the database sends most, are
@@ -74,9 +74,11 @@ double numeric_value(QStringView text) {
     if (j > first && ends) return negative ? -static_cast<double>(whole) : static_cast<double>(whole);
   }
   const qsizetype len = number_length(text, i);
-  if (len == 0) return 0.0;
+  if (len == 0) return std::nullopt;
   return parse(text, i, len);
 }
+
+double numeric_value(QStringView text) { return leading_number(text).value_or(0.0); }
 
 bool is_number(QStringView text) {
   QStringView t = text.trimmed();
@@ -94,21 +96,21 @@ double round_even(double value) {
   return r;
 }
 
-std::optional<std::int32_t> to_int32(double value) {
+namespace {
+// round_even(value) as a T; nothing outside T's range, nor for NaN.
+template <class T>
+std::optional<T> rounded_into(double value) {
   const double r = round_even(value);
-  if (!(r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max())) {
-    return std::nullopt;
-  }
-  return static_cast<std::int32_t>(r);
+  if (!(r >= std::numeric_limits<T>::min() && r <= std::numeric_limits<T>::max())) return std::nullopt;
+  return static_cast<T>(r);
 }
+}  // namespace
 
-std::optional<std::int16_t> to_int16(double value) {
-  const double r = round_even(value);
-  if (!(r >= std::numeric_limits<std::int16_t>::min() && r <= std::numeric_limits<std::int16_t>::max())) {
-    return std::nullopt;
-  }
-  return static_cast<std::int16_t>(r);
-}
+std::optional<std::int32_t> to_int32(double value) { return rounded_into<std::int32_t>(value); }
+
+std::optional<std::int16_t> to_int16(double value) { return rounded_into<std::int16_t>(value); }
+
+std::optional<std::uint32_t> to_uint32(double value) { return rounded_into<std::uint32_t>(value); }
 
 QString number_text(double value) {
   const QString sep = QLocale().decimalPoint();

@@ -38,6 +38,8 @@ OperatorIO& operator_io() { return current ? *current : screen_io; }
 
 void set_operator_io(OperatorIO* io) { current = io; }
 
-void report_db_error(const QString& what, const db::Error& error) {
-  operator_io().message(what + QStringLiteral(" failed: the database answered:\n\n") + error.message());
+QString db_error_text(const QString& what, const db::Error& error) {
+  return what + QStringLiteral(" failed: the database answered:\n\n") + error.message();
 }
+
+void report_db_error(const QString& what, const db::Error& error) { operator_io().message(db_error_text(what, error)); }

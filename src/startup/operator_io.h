@@ -31,3 +31,5 @@ void set_operator_io(OperatorIO* io);
 // Tells the operator that a database operation failed, with the server's own
 // words. `what` names the operation ("Saving the lootdrop").
 void report_db_error(const QString& what, const db::Error& error);
+// The text of that message.
+QString db_error_text(const QString& what, const db::Error& error);

@@ -5,6 +5,21 @@
 
 DbSettings db_settings;
 
+namespace {
+
+// A control character other than a line end (which a quoted field may hold).
+// The connection string ends at a NUL, so the user, password and database
+// after it would be dropped and the driver would log in as somebody else;
+// no other control character belongs in a setting either.
+bool holds_control_character(const QString& value) {
+  for (const QChar c : value) {
+    if (c.category() == QChar::Other_Control && c != u'\r' && c != u'\n') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool parse_db_ini(const QString& text, DbSettings& out) {
   readers::FieldReader reader(text);
   // Label lengths: the value starts right after them.
@@ -14,6 +29,7 @@ bool parse_db_ini(const QString& text, DbSettings& out) {
     const auto field = reader.next();
     if (!field) return false;
     values[i] = field->mid(kSkip[i]);
+    if (holds_control_character(values[i])) return false;
   }
   DbSettings s;
   s.server = values[0];

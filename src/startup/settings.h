@@ -20,7 +20,8 @@ extern DbSettings db_settings;
 void read_db_ini();
 
 // Parses the text of a settings file; false when it ends before the fifth
-// field or a required value is empty. Used by read_db_ini.
+// field, a required value is empty, or a value holds a control character
+// other than a line end. Used by read_db_ini.
 bool parse_db_ini(const QString& text, DbSettings& out);
 
 // Turns a path of the settings' style ("\" as separator) into one this

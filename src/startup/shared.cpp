@@ -1,6 +1,7 @@
 #include "startup/shared.h"
 
 #include "platform/textnum.h"
+#include "startup/operator_io.h"
 #include "startup/settings.h"
 
 #include <QRegularExpression>
@@ -10,9 +11,9 @@ db::Connection db_conn;
 db::ResultSet db_rs;
 QString sql_text;
 std::int32_t rec_count = 0;
-std::int32_t own_lootdrop_id = 0;
-std::int32_t cur_loottable_id = 0;
-std::int32_t cur_lootdrop_id = 0;
+std::uint32_t own_lootdrop_id = 0;
+std::uint32_t cur_loottable_id = 0;
+std::uint32_t cur_lootdrop_id = 0;
 std::int32_t cur_item_id = 0;
 std::int32_t sel_loottable_row = 0;
 std::int32_t sel_lootdrop_row = 0;
@@ -52,9 +53,9 @@ bool probe_is_free(const QString& prefix, std::int64_t n) {
 
 }  // namespace
 
-std::int32_t first_free_id(const QString& prefix) {
+std::uint32_t first_free_id(const QString& prefix) {
   open_db(db_rs, db_conn);
-  constexpr std::int64_t kLargest = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int64_t kLargest = std::numeric_limits<std::uint32_t>::max();
   std::int64_t n = 1;
   const QString table = probed_table(prefix);
   if (!table.isEmpty()) {
@@ -84,25 +85,55 @@ std::int32_t first_free_id(const QString& prefix) {
     if (n < 1) n = 1;
   }
   for (; n <= kLargest; ++n) {
-    if (probe_is_free(prefix, n)) return static_cast<std::int32_t>(n);
+    if (probe_is_free(prefix, n)) return static_cast<std::uint32_t>(n);
   }
-  throw db::Error(QStringLiteral("Every identifier up to 2147483647 is taken."));
+  throw db::Error(QStringLiteral("Every identifier up to 4294967295 is taken."));
 }
 
-std::int32_t next_id(const QString& query) {
+std::uint32_t next_id(const QString& query) {
   open_db(db_rs, db_conn);
   db_rs.open(query, db_conn);
   double value = 0;
   if (!db_rs.eof()) value = db_rs.field(0).number();
   db_rs.close();
-  const auto id = textnum::to_int32(value + 1);
-  if (!id) throw db::Error(QStringLiteral("The next identifier does not fit in a 32-bit number."));
+  const auto id = textnum::to_uint32(value + 1);
+  if (!id) {
+    throw db::Error(QStringLiteral("No identifier is left: the next one would be ") + textnum::number_text(value + 1) +
+                    QStringLiteral(", outside 0 to 4294967295."));
+  }
   return *id;
 }
 
-void abandon_transaction(const db::Error& error) {
-  db_conn.rollback();
+db::Rollback abandon_transaction(const db::Error& error) {
+  const db::Rollback outcome = db_conn.rollback();
   if (error.connection_lost()) db_conn.close();
+  return outcome;
+}
+
+QString not_undone_note(db::Rollback outcome) {
+  switch (outcome) {
+    case db::Rollback::undone:
+      break;
+    case db::Rollback::kept:
+      return QStringLiteral("Not everything could be undone: a table that cannot roll back (such as a MyISAM table) "
+                            "kept what was written before the failure.");
+    case db::Rollback::unknown:
+      return QStringLiteral("The link to the server was lost: a table that can roll back kept none of the changes, "
+                            "but one that cannot (such as a MyISAM table) kept what was written before then.");
+  }
+  return QString();
+}
+
+void report_after_rollback(const QString& what, db::Rollback outcome, const db::Error& error) {
+  if (outcome == db::Rollback::undone) return report_db_error(what, error);
+  static const QRegularExpression claim(QStringLiteral(R"(\s*\(nothing was [^()]*\)$)"));
+  QString subject = what;
+  subject.remove(claim);
+  operator_io().message(db_error_text(subject, error) + QStringLiteral("\n\n") + not_undone_note(outcome));
+}
+
+void report_rolled_back(const QString& what, const db::Error& error) {
+  report_after_rollback(what, abandon_transaction(error), error);
 }
 
 void reset_shared_state() {

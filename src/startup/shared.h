@@ -12,9 +12,10 @@ extern db::Connection db_conn;
 extern db::ResultSet db_rs;
 extern QString sql_text;
 extern std::int32_t rec_count;
-extern std::int32_t own_lootdrop_id;
-extern std::int32_t cur_loottable_id;
-extern std::int32_t cur_lootdrop_id;
+// Loot table and lootdrop ids are the tables' own: unsigned, 0 to 4294967295.
+extern std::uint32_t own_lootdrop_id;
+extern std::uint32_t cur_loottable_id;
+extern std::uint32_t cur_lootdrop_id;
 extern std::int32_t cur_item_id;
 extern std::int32_t sel_loottable_row;
 extern std::int32_t sel_lootdrop_row;
@@ -29,16 +30,31 @@ void open_db(db::ResultSet& rs, db::Connection& conn);
 
 // The smallest identifier of 1 or more for which the probe
 // prefix + "'" + N + "'" finds no row. Throws db::Error on a database
-// failure, and when every identifier up to 2147483647 is taken.
-std::int32_t first_free_id(const QString& probe_prefix);
+// failure, and when every identifier up to 4294967295 is taken.
+std::uint32_t first_free_id(const QString& probe_prefix);
 
 // One more than the number the query's first field gives; 1 when the query
-// gives no row or NULL (an empty table). Throws db::Error.
-std::int32_t next_id(const QString& query);
+// gives no row or NULL (an empty table). Throws db::Error, also when that
+// number is 4294967295 (no larger id fits).
+std::uint32_t next_id(const QString& query);
 
 // After a failed statement inside a transaction on db_conn: rolls it back,
 // and drops a connection that was lost so the next operation connects again.
-void abandon_transaction(const db::Error& error);
+// Tells what became of the transaction's changes.
+db::Rollback abandon_transaction(const db::Error& error);
+
+// What the operator must know when a rollback left changes behind (kept or
+// unknown); empty when it undid them all.
+QString not_undone_note(db::Rollback outcome);
+
+// Tells the operator that `what` failed inside a transaction that was rolled
+// back with `outcome`. `what` may end in "(nothing was changed)" or the like:
+// that stands only when the rollback undid everything; otherwise it gives way
+// to not_undone_note.
+void report_after_rollback(const QString& what, db::Rollback outcome, const db::Error& error);
+
+// abandon_transaction, then report_after_rollback.
+void report_rolled_back(const QString& what, const db::Error& error);
 
 // Every shared value back to its start (none, empty, 0). For tests.
 void reset_shared_state();
