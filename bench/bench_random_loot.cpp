@@ -40,7 +40,7 @@ void BM_RandomLootLevelRange(benchmark::State& state) {
   window->max_lvl->setText(QStringLiteral("15"));
   window->npc_loading->LiteBtnCtrl1_Click();
   item_search& s = item_search_window();
-  s.open_window(*window);
+  s.open_window({window->allgrids, window->loottableE, window->lootdropE});
   s.itms->setRowCount(kListItems);
   for (int r = 1; r <= kListItems; ++r) s.itms->setCellValue(r, 1, 800000 + r);
   s.delete_custom_loot_Click();

@@ -1,5 +1,6 @@
 #include "controls/litebtnctrl.h"
 #include "editor/korvexloot.h"
+#include "startup/app_start.h"
 #include "startup/music_player.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
@@ -71,7 +72,7 @@ TEST_F(StartupWindow, BadSettingsEndTheProgramBeforeAnyWindowShows) {
   ini.write("SERV=127.0.0.1\nUSER=loot\nPASSWORD=x\nDATABASE=lootworld\n");  // no fifth field
   ini.close();
   QDir::setCurrent(folder.path());
-  EXPECT_THROW(open_splash(), ProgramEnded);
+  EXPECT_THROW(open_splash(&open_main_window), ProgramEnded);
   EXPECT_EQ(io.messages, std::vector<QString>{u"DB.INI Invalid or Missing"_s});
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
   EXPECT_TRUE(windows_of_type<Splash>().isEmpty());
@@ -80,7 +81,7 @@ TEST_F(StartupWindow, BadSettingsEndTheProgramBeforeAnyWindowShows) {
 
 TEST_F(StartupWindow, LetsStartWithoutMusicFileOpensTheLoadedMainWindow) {
   use_data_folder(data_.path());
-  Splash* splash = open_splash();
+  Splash* splash = open_splash(&open_main_window);
   EXPECT_TRUE(splash->isVisible());
   ASSERT_NE(music_player, nullptr);
   EXPECT_TRUE(music_player->file().isEmpty());
@@ -104,7 +105,7 @@ TEST_F(StartupWindow, LetsStartWithoutMusicFileOpensTheLoadedMainWindow) {
 
 TEST_F(StartupWindow, ClosedBeforeLetsStartItEndsTheProgram) {
   use_data_folder(data_.path());
-  Splash* splash = open_splash();
+  Splash* splash = open_splash(&open_main_window);
   QCloseEvent close;
   EXPECT_THROW(splash->closeEvent(&close), ProgramEnded);
   EXPECT_TRUE(windows_of_type<KorvexLoot>().isEmpty());
@@ -119,7 +120,7 @@ TEST_F(StartupWindow, UnplayableMusicIsFoundThroughBackslashPathsAndStaysHarmles
   mp3.close();
   use_data_folder(data_.filePath(u"music"_s));
 
-  Splash splash;
+  Splash splash(&open_main_window);
   splash.Form_Load();
   ASSERT_NE(music_player, nullptr);
   EXPECT_EQ(QFileInfo(music_player->file()).canonicalFilePath(), QFileInfo(file).canonicalFilePath());
@@ -130,7 +131,7 @@ TEST_F(StartupWindow, UnplayableMusicIsFoundThroughBackslashPathsAndStaysHarmles
 }
 
 TEST_F(StartupWindow, LayoutAndPicture) {
-  Splash splash;
+  Splash splash(&open_main_window);
   EXPECT_EQ(splash.windowTitle(), u"QUILLMARK"_s);
   EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_EQ(splash.windowFlags() & Qt::WindowType_Mask, Qt::Tool);

@@ -15,6 +15,7 @@
 #include "startup/form_layout.h"
 #include "startup/music_player.h"
 #include "startup/operator_io.h"
+#include "startup/pictures.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
 
@@ -26,9 +27,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
 
 using namespace Qt::StringLiterals;
 
@@ -102,43 +100,6 @@ bool is_program_window(const QWidget* w) {
 }
 
 }  // namespace
-
-QPixmap korvexloot_picture() {
-  // A treasure chest spilling coins, on a dark red ground.
-  QPixmap picture(240, 210);
-  QPainter p(&picture);
-  p.setRenderHint(QPainter::Antialiasing);
-  QRadialGradient ground(QPointF(120, 105), 150);
-  ground.setColorAt(0, QColor(110, 20, 20));
-  ground.setColorAt(1, QColor(20, 0, 0));
-  p.fillRect(picture.rect(), ground);
-
-  const QColor wood(110, 62, 24), wood_dark(70, 36, 12), gold(230, 190, 70), gold_dark(160, 120, 30);
-  QPainterPath lid;
-  lid.moveTo(40, 95);
-  lid.cubicTo(40, 45, 200, 45, 200, 95);
-  lid.closeSubpath();
-  p.setPen(QPen(wood_dark, 3));
-  p.setBrush(wood);
-  p.drawPath(lid);
-  p.drawRect(QRectF(40, 95, 160, 75));
-  p.setBrush(gold_dark);
-  p.setPen(QPen(gold, 2));
-  for (const int x : {56, 174}) p.drawRect(QRectF(x, 62, 10, 108));
-  p.drawRect(QRectF(40, 92, 160, 8));
-  p.setBrush(gold);
-  p.drawRoundedRect(QRectF(108, 104, 24, 30), 4, 4);
-  p.setBrush(wood_dark);
-  p.drawEllipse(QRectF(116, 112, 8, 8));
-  // Coins in front of the chest.
-  const QPointF coins[] = {{30, 182}, {52, 190}, {76, 184}, {164, 186}, {188, 180}, {210, 190}, {176, 196}};
-  for (const QPointF& c : coins) {
-    p.setBrush(gold);
-    p.setPen(QPen(gold_dark, 2));
-    p.drawEllipse(c, 11, 7);
-  }
-  return picture;
-}
 
 KorvexLoot::KorvexLoot(QWidget* parent) : QMainWindow(parent) {
   setObjectName(u"KorvexLoot"_s);
@@ -271,7 +232,7 @@ void KorvexLoot::Form_Load() {
   counter->setText(u"Number of NPC's:  "_s + textnum::number_text(allgrids->RowCount()));
 }
 
-void KorvexLoot::find_item_Click() { item_search_window().open_window(*this); }
+void KorvexLoot::find_item_Click() { item_search_window().open_window({allgrids, loottableE, lootdropE}); }
 
 void KorvexLoot::itm_stats_show_Click() { item_stats_window().open_window(); }
 

@@ -6,7 +6,6 @@
 // that connect themselves to the controls below.
 
 #include <QMainWindow>
-#include <QPixmap>
 #include <QUrl>
 
 #include <memory>
@@ -117,6 +116,3 @@ class KorvexLoot : public QMainWindow {
   // Closes the start-up window and the zone picker when they are open.
   void close_startup_and_zone_picker();
 };
-
-// The decoration of the main window, 240 x 210 pixels.
-QPixmap korvexloot_picture();

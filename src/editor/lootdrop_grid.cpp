@@ -2,13 +2,13 @@
 
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
-#include "editor/grid_cells.h"
 #include "editor/kept_entries.h"
 #include "editor/korvexloot.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
 #include "platform/prng.h"
 #include "platform/textnum.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 

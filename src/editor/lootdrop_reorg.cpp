@@ -3,7 +3,6 @@
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "editor/korvexloot.h"
-#include "editor/repair_commands.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
 #include "startup/form_layout.h"
@@ -286,7 +285,7 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
   if (own_dest != 0) own_lootdrop_id = static_cast<std::uint32_t>(own_dest);
   // What the main window shows names lootdrops by their old ids; a save
   // there would write into the lootdrop that holds such an id now.
-  empty_loot_grids(main_);
+  empty_loot_grids(*main_.loottableE, *main_.lootdropE);
   return true;
 }
 

@@ -2,12 +2,12 @@
 
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
-#include "editor/grid_cells.h"
 #include "editor/kept_entries.h"
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 

@@ -4,11 +4,10 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "controls/repaint.h"
-#include "editor/grid_cells.h"
+#include "startup/grid_cells.h"
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
-#include "editor/repair_commands.h"
 #include "editor/zone_search.h"
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
@@ -202,7 +201,7 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     report_db_error(u"Loading the NPCs"_s, e);
     return;
   }
-  empty_loot_grids(w_);
+  empty_loot_grids(*w_.loottableE, *w_.lootdropE);
   write_counter();
   w_.out->clear();
 }

@@ -2,7 +2,7 @@
 
 #include "controls/igrid.h"
 #include "controls/repaint.h"
-#include "editor/grid_cells.h"
+#include "startup/grid_cells.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
@@ -102,15 +102,6 @@ QStringList fix_chances() {
 }  // namespace repair_sql
 
 QString purge_question() { return u"Which LOOTDROP-ID do you wish to purge from your database? 0=cancel"_s; }
-
-void empty_loot_grids(KorvexLoot& window) {
-  window.loottableE->Clear();
-  window.lootdropE->Clear();
-  cur_loottable_id = 0;
-  cur_lootdrop_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
-}
 
 namespace {
 
@@ -264,7 +255,7 @@ void RepairCommands::LOOTDROP_wipe_Click() {
     report_rolled_back(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
     return;
   }
-  empty_loot_grids(w_);
+  empty_loot_grids(*w_.loottableE, *w_.lootdropE);
   operator_io().message(u"Completed OK!"_s);
 }
 

@@ -44,11 +44,6 @@ QStringList fix_chances();
 // The question of the delete command.
 QString purge_question();
 
-// Both lower grids of the main window empty and nothing current: what every
-// operation does that may have left them naming lootdrops that are gone or
-// now carry another id.
-void empty_loot_grids(KorvexLoot& window);
-
 class RepairCommands : public QObject {
   Q_OBJECT
 

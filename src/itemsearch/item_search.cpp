@@ -5,14 +5,14 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "controls/repaint.h"
-#include "editor/grid_cells.h"
-#include "editor/korvexloot.h"
+#include "startup/grid_cells.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
 #include "startup/form_layout.h"
 #include "startup/operator_io.h"
+#include "startup/pictures.h"
 #include "startup/shared.h"
 
 #include <QApplication>
@@ -153,8 +153,8 @@ void item_search::load() {
   itms->AddCol(u"name"_s, 235, true);
 }
 
-void item_search::open_window(KorvexLoot& main) {
-  main_ = &main;
+void item_search::open_window(const LootEditorGrids& main) {
+  main_ = main;
   load();
   show();
   raise();

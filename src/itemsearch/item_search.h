@@ -14,6 +14,8 @@
 // The "RandomLoot" frame turns the list into custom lootdrops for the NPCs of
 // the main window's NPC grid (see item_search_random.h).
 
+#include "controls/igrid.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -21,8 +23,6 @@
 #include <cstdint>
 #include <vector>
 
-class IGrid;
-class KorvexLoot;
 class LiteBtnCtrl;
 class QCheckBox;
 class QGroupBox;
@@ -41,6 +41,16 @@ QString advanced_search(const QString& text, const QString& condition);
 QString name_of_item(double item_id);
 }  // namespace item_search_sql
 
+// What the item search reaches of the main window: its NPC grid (custom loot
+// goes to the NPCs listed there) and its two loot grids (transfers fill the
+// lootdrop grid; custom loot changes empty both). Each is gone, and null here,
+// once the main window has closed.
+struct LootEditorGrids {
+  QPointer<IGrid> allgrids;
+  QPointer<IGrid> loottableE;
+  QPointer<IGrid> lootdropE;
+};
+
 class item_search : public QWidget {
   Q_OBJECT
 
@@ -52,8 +62,8 @@ class item_search : public QWidget {
   // texts, the list's columns, the file list. Does not show the window.
   void load();
   // What the main window's "Item Search" does: load when needed, show, bring
-  // to the front. Transfers work on `main`'s lootdrop grid.
-  void open_window(KorvexLoot& main);
+  // to the front. Transfers and custom loot work on the grids given.
+  void open_window(const LootEditorGrids& main);
   // Closes the window: the controls and the list go, list_cursor stays.
   void unload();
 
@@ -158,7 +168,7 @@ class item_search : public QWidget {
   IGrid* npc_grid() const;
 
   QWidget* form_ = nullptr;  // every control; exists while loaded
-  QPointer<KorvexLoot> main_;
+  LootEditorGrids main_;
 };
 
 // The program's one item search window object, created on first use.

@@ -10,9 +10,7 @@
 
 #include "controls/igrid.h"
 #include "controls/repaint.h"
-#include "editor/grid_cells.h"
-#include "editor/korvexloot.h"
-#include "editor/repair_commands.h"
+#include "startup/grid_cells.h"
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/prng.h"
@@ -184,7 +182,7 @@ class InsertBatch {
 
 }  // namespace
 
-IGrid* item_search::npc_grid() const { return main_ ? main_->allgrids : nullptr; }
+IGrid* item_search::npc_grid() const { return main_.allgrids; }
 
 void item_search::LiteBtnCtrl4_Click() { Frame1->show(); }
 
@@ -310,8 +308,8 @@ void item_search::delete_custom_loot_Click() {
     report_rolled_back(u"Deleting the custom loot (nothing was deleted)"_s, e);
     return;
   }
-  if (main_) {
-    empty_loot_grids(*main_);
+  if (main_.loottableE && main_.lootdropE) {
+    empty_loot_grids(*main_.loottableE, *main_.lootdropE);
   } else {
     cur_loottable_id = cur_lootdrop_id = sel_loottable_row = sel_lootdrop_row = 0;
   }

@@ -1,11 +1,10 @@
 // The item search window's transfers with the main window's lootdrop grid.
 // They change the grids only: the lootdrop grid's next save stores its rows.
 #include "controls/igrid.h"
-#include "editor/korvexloot.h"
 #include "itemsearch/item_search.h"
 #include "startup/shared.h"
 
-IGrid* item_search::lootdrop_grid() const { return main_ ? main_->lootdropE : nullptr; }
+IGrid* item_search::lootdrop_grid() const { return main_.lootdropE; }
 
 void item_search::fill_lootdrop_row(IGrid& lootdropE, int drop_row, int list_row) const {
   // charges, equip, %, npc_min_level, npc_max_level, #

@@ -1,5 +1,6 @@
 #include "startup/app_start.h"
 
+#include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "startup/operator_io.h"
 #include "startup/splash.h"
@@ -19,9 +20,16 @@ bool LootApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+void open_main_window() {
+  auto* main = new KorvexLoot();
+  main->setAttribute(Qt::WA_DeleteOnClose);
+  main->Form_Load();
+  main->show();
+}
+
 int run_program(QApplication& app) {
   QApplication::setApplicationName(app_title());
   QApplication::setWindowIcon(program_icon());
-  open_splash();
+  open_splash(&open_main_window);
   return app.exec();
 }

@@ -11,5 +11,9 @@ class LootApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Makes the main window, runs its load step and shows it; it deletes itself
+// when it is closed. What the start-up window's "Let's Start" ends with.
+void open_main_window();
+
 // Opens the start-up window and runs the program until it ends.
 int run_program(QApplication& app);

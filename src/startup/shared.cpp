@@ -1,5 +1,6 @@
 #include "startup/shared.h"
 
+#include "controls/igrid.h"
 #include "platform/textnum.h"
 #include "startup/operator_io.h"
 #include "startup/settings.h"
@@ -134,6 +135,15 @@ void report_after_rollback(const QString& what, db::Rollback outcome, const db::
 
 void report_rolled_back(const QString& what, const db::Error& error) {
   report_after_rollback(what, abandon_transaction(error), error);
+}
+
+void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
+  loottableE.Clear();
+  lootdropE.Clear();
+  cur_loottable_id = 0;
+  cur_lootdrop_id = 0;
+  sel_loottable_row = 0;
+  sel_lootdrop_row = 0;
 }
 
 void reset_shared_state() {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <cstdint>
 
+class IGrid;
+
 extern db::Connection db_conn;
 extern db::ResultSet db_rs;
 extern QString sql_text;
@@ -55,6 +57,11 @@ void report_after_rollback(const QString& what, db::Rollback outcome, const db::
 
 // abandon_transaction, then report_after_rollback.
 void report_rolled_back(const QString& what, const db::Error& error);
+
+// Both lower grids of the main window empty and nothing current: what every
+// operation does that may have left them naming lootdrops that are gone or
+// now carry another id.
+void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE);
 
 // Every shared value back to its start (none, empty, 0). For tests.
 void reset_shared_state();

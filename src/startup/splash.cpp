@@ -1,7 +1,6 @@
 #include "startup/splash.h"
 
 #include "controls/litebtnctrl.h"
-#include "editor/korvexloot.h"
 #include "startup/music_player.h"
 #include "startup/operator_io.h"
 #include "startup/settings.h"
@@ -101,8 +100,10 @@ QIcon program_icon() {
   return QIcon(icon);
 }
 
-Splash::Splash(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool), background_(splash_picture()) {
+Splash::Splash(std::function<void()> open_main, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool),
+      background_(splash_picture()),
+      open_main_(std::move(open_main)) {
   setObjectName(u"Splash"_s);
   setWindowTitle(u"QUILLMARK"_s);
   setFont(ms_sans_serif());
@@ -136,10 +137,7 @@ void Splash::go_Click() {
   music_player.reset();
   main_opened_ = true;
   close();
-  auto* main = new KorvexLoot();
-  main->setAttribute(Qt::WA_DeleteOnClose);
-  main->Form_Load();
-  main->show();
+  if (open_main_) open_main_();
 }
 
 void Splash::closeEvent(QCloseEvent* event) {
@@ -154,8 +152,8 @@ void Splash::paintEvent(QPaintEvent* event) {
   p.drawPixmap(0, 0, background_);
 }
 
-Splash* open_splash() {
-  auto splash = std::make_unique<Splash>();
+Splash* open_splash(std::function<void()> open_main) {
+  auto splash = std::make_unique<Splash>(std::move(open_main));
   splash->setAttribute(Qt::WA_DeleteOnClose);
   splash->Form_Load();
   splash->show();

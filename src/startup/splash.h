@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
+
 class LiteBtnCtrl;
 class QLabel;
 
@@ -14,7 +16,9 @@ class Splash : public QWidget {
 
  public:
   // Builds the window and its controls; Form_Load is run by open_splash.
-  explicit Splash(QWidget* parent = nullptr);
+  // `open_main` loads and shows the main window; the program's start hands
+  // it over, since the main window lives above this one.
+  explicit Splash(std::function<void()> open_main, QWidget* parent = nullptr);
 
   // Reads the settings (a bad db.ini ends the program here, before anything
   // is shown) and starts the music.
@@ -36,6 +40,7 @@ class Splash : public QWidget {
 
  private:
   QPixmap background_;
+  std::function<void()> open_main_;
   bool main_opened_ = false;
 };
 
@@ -45,5 +50,5 @@ QPixmap splash_picture();
 QIcon program_icon();
 
 // Makes the start-up window, runs its load step and shows it. The window
-// deletes itself when it is closed.
-Splash* open_splash();
+// deletes itself when it is closed; "Let's Start" calls `open_main`.
+Splash* open_splash(std::function<void()> open_main);

@@ -1,4 +1,4 @@
-#include "editor/grid_cells.h"
+#include "startup/grid_cells.h"
 
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
