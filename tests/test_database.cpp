@@ -116,6 +116,62 @@ TEST_F(Database, TransactionsRollBackEverything) {
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 2);
 }
 
+// A transaction ends with its scope: kept only when committed, whatever way
+// the scope is left; a lost link is dropped; nothing reconnects or closes
+// under it.
+TEST_F(Database, TransactionEndsWithItsScopeAndNothingClosesUnderIt) {
+  auto insert = [](int id) {
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (%1, 'x')").arg(id));
+  };
+  open_db(db_rs, db_conn);
+  {
+    db::Transaction tx(db_conn);
+    insert(1);
+    tx.commit();
+  }
+  try {
+    db::Transaction tx(db_conn);
+    insert(2);
+    insert(1);  // refused: the scope is left by the failure
+    FAIL() << "a duplicate id should be refused";
+  } catch (const db::Error&) {
+  }
+  EXPECT_FALSE(db_conn.in_transaction());
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 1);
+
+  {
+    db::Transaction tx(db_conn);
+    insert(3);
+    // Neither a reconnect nor a close may end it quietly.
+    EXPECT_THROW(open_db(db_rs, db_conn), std::logic_error);
+    EXPECT_THROW(db_conn.close(), std::logic_error);
+    EXPECT_TRUE(db_conn.is_open());
+    EXPECT_TRUE(db_conn.in_transaction());
+    insert(4);
+    tx.commit();
+  }
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 3);
+
+  // The link dies in the middle: the connection is dropped, so the next
+  // operation connects again instead of failing on a dead link.
+  db_rs.open(QStringLiteral("SELECT CONNECTION_ID()"), db_conn);
+  const QString id = db_rs.field(0).text();
+  db_rs.close();
+  try {
+    db::Transaction tx(db_conn);
+    insert(5);
+    scratch->exec(QStringLiteral("KILL ") + id);
+    insert(6);
+    FAIL() << "a killed connection should fail";
+  } catch (const db::Error& e) {
+    EXPECT_TRUE(e.connection_lost());
+  }
+  EXPECT_FALSE(db_conn.is_open());
+  EXPECT_FALSE(db_conn.in_transaction());
+  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 3);
+  EXPECT_NO_THROW(open_db(db_rs, db_conn));
+}
+
 TEST_F(Database, ServerThatRefusesOrIsAbsentIsReportedNotFatal) {
   db_settings.password = QStringLiteral("wrong password");
   try {

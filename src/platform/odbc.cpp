@@ -153,7 +153,11 @@ double Field::number() const { return null_ ? 0.0 : textnum::numeric_value(text_
 
 Connection::Connection() = default;
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+  // Only at the program's end can a connection go with a transaction open.
+  rollback();
+  close();
+}
 
 void Connection::open() {
   close();
@@ -181,9 +185,16 @@ void Connection::open() {
 }
 
 void Connection::close() {
+  if (in_transaction_) {
+    throw std::logic_error("The database connection cannot be closed while a transaction is open.");
+  }
+  drop();
+}
+
+void Connection::drop() {
+  in_transaction_ = false;
   if (dbc_ == nullptr) return;
   auto dbc = static_cast<SQLHDBC>(dbc_);
-  if (in_transaction_) rollback();
   if (open_) SQLDisconnect(dbc);
   SQLFreeHandle(SQL_HANDLE_DBC, dbc);
   dbc_ = nullptr;
@@ -233,6 +244,9 @@ Rollback Connection::end_transaction(bool do_commit) {
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   in_transaction_ = false;
+  // A dead link cannot be used again: drop it so the next operation connects
+  // anew instead of failing on it.
+  if (failed && failure.connection_lost()) drop();
   if (failed && do_commit) {
     // Whether the changes went in is not known: a rollback asked for now
     // says so.
@@ -256,6 +270,17 @@ Rollback Connection::rollback() {
     return outcome;
   }
   return end_transaction(false);
+}
+
+Transaction::Transaction(Connection& conn) : conn_(conn) { conn_.begin_transaction(); }
+
+Transaction::~Transaction() {
+  if (!done_) conn_.rollback();
+}
+
+void Transaction::commit() {
+  done_ = true;
+  conn_.commit();
 }
 
 // ----------------------------------------------------------------- ResultSet

@@ -74,17 +74,23 @@ class Connection {
 
   // Opens the connection with the connection string; throws on failure.
   void open();
+  // Closes the connection. Refused (std::logic_error, nothing closed) while a
+  // transaction is open: its changes would be lost without a word. End the
+  // transaction first.
   void close();
   bool is_open() const { return dbc_ != nullptr && open_; }
 
   // Runs a statement; returns the count of affected rows (-1 when unknown).
   long long execute(const QString& sql);
 
-  // Transactions: begin turns autocommit off until commit or rollback.
+  // Transactions: begin turns autocommit off until commit or rollback. Use
+  // db::Transaction rather than these.
   void begin_transaction();
   void commit();
-  // Never throws; a lost connection rolls back by itself. The server is
-  // asked whether it could undo everything.
+  // Never throws. The server is asked whether it could undo everything.
+  // When the link to the server turns out to be lost, the connection is
+  // dropped (closed), so that the next operation connects again; the server
+  // rolls back by itself.
   Rollback rollback();
   bool in_transaction() const { return in_transaction_; }
 
@@ -92,6 +98,8 @@ class Connection {
 
  private:
   Rollback end_transaction(bool commit);
+  // Closes without regard to a transaction (the server ends it).
+  void drop();
   QString connection_string_;
   void* dbc_ = nullptr;
   bool open_ = false;
@@ -106,6 +114,29 @@ class Connection {
 // For tests that check what the server is sent.
 using StatementObserver = std::function<void(const Connection&, const QString&)>;
 void set_statement_observer(StatementObserver observer);
+
+// One transaction on a connection: begun when made, rolled back when it
+// ends without commit(), whatever way the scope is left. A failure that lost
+// the link drops the connection (see Connection::rollback).
+//
+//   db::Transaction tx(db_conn);
+//   db_conn.execute(...);
+//   tx.commit();
+class Transaction {
+ public:
+  explicit Transaction(Connection& conn);  // throws db::Error
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  // Makes the changes last; throws db::Error (and the changes are gone) when
+  // the server refuses.
+  void commit();
+
+ private:
+  Connection& conn_;
+  bool done_ = false;
+};
 
 class ResultSet {
  public:

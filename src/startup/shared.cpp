@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <limits>
+#include <stdexcept>
 
 db::Connection db_conn;
 db::ResultSet db_rs;
@@ -28,6 +29,9 @@ QString connection_string() {
 }
 
 void open_db(db::ResultSet& rs, db::Connection& conn) {
+  // Reconnecting would end the open transaction: its first part would stay
+  // or go without a word, whatever the caller goes on to do.
+  if (conn.in_transaction()) throw std::logic_error("open_db was called while a transaction is open.");
   rs.close();
   conn.close();
   conn.set_connection_string(connection_string());
@@ -148,6 +152,7 @@ void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
 
 void reset_shared_state() {
   db_rs.close();
+  db_conn.rollback();
   db_conn.close();
   sql_text.clear();
   rec_count = 0;

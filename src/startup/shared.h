@@ -27,7 +27,8 @@ extern QString skill_text;
 QString connection_string();
 
 // Replaces the connection and the result set with new ones and opens the
-// connection. Throws db::Error when the server cannot be reached.
+// connection. Throws db::Error when the server cannot be reached, and
+// std::logic_error (changing nothing) while a transaction is open on `conn`.
 void open_db(db::ResultSet& rs, db::Connection& conn);
 
 // The smallest identifier of 1 or more for which the probe
