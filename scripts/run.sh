@@ -18,7 +18,7 @@ bash scripts/setup.sh
 
 # Only the editor is built here; scripts/test.sh builds the tests.
 if [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > build.log 2>&1 || { cat build.log; exit 1; }
+  cmake --preset dev > build.log 2>&1 || { cat build.log; exit 1; }
 fi
 cmake --build build --target korvexloot >> build.log 2>&1 || { tail -60 build.log; exit 1; }
 

@@ -9,12 +9,12 @@ cd "$ROOT"
 BUILD="$ROOT/build-asan"
 mkdir -p "$BUILD"
 
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOT_SANITIZE=ON \
-  -DLOOT_BUILD_BENCH=OFF > "$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; exit 1; }
-cmake --build "$BUILD" --target loot_tests -j"$(nproc)" >> "$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; exit 1; }
+# The "asan" preset of CMakePresets.json.
+cmake --preset asan > "$BUILD/build.log" 2>&1 || { cat "$BUILD/build.log"; exit 1; }
+cmake --build --preset asan -j"$(nproc)" >> "$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; exit 1; }
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-bash scripts/with_db.sh ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
+bash scripts/with_db.sh ctest --preset asan -j"$(nproc)"

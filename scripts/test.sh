@@ -6,11 +6,12 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLOOT_WERROR=ON > build.log 2>&1 || { cat build.log; exit 1; }
-cmake --build build -j"$(nproc)" >> build.log 2>&1 || { tail -60 build.log; exit 1; }
+# The "dev" preset of CMakePresets.json: warnings as errors.
+cmake --preset dev > build.log 2>&1 || { cat build.log; exit 1; }
+cmake --build --preset dev -j"$(nproc)" >> build.log 2>&1 || { tail -60 build.log; exit 1; }
 
 export QT_QPA_PLATFORM=offscreen
-bash scripts/with_db.sh ctest --test-dir build --output-on-failure -j"$(nproc)" --timeout 300
+bash scripts/with_db.sh ctest --preset dev -j"$(nproc)"
 
 # A short run of the settings fuzzer, when clang is there.
 if command -v clang++ >/dev/null 2>&1; then
