@@ -11,7 +11,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbc-mariadb
   mariadb-server mariadb-client
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang
+  clang clang-format
   fonts-liberation2 fonts-dejavu-core
   fonts-comic-neue
   xvfb xauth
