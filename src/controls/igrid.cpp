@@ -1,5 +1,6 @@
 #include "controls/igrid.h"
 
+#include "controls/form_layout.h"
 #include "controls/grid_model.h"
 
 #include <QHeaderView>
@@ -22,14 +23,6 @@ constexpr QRgb kGridLineColor = qRgb(128, 128, 255);
 constexpr QRgb kSelectedRowColor = qRgb(128, 0, 0);
 constexpr QRgb kFocusRectColor = qRgb(192, 0, 0);
 
-QFont grid_font() {
-  // Where Times New Roman is not installed, fontconfig picks a metric
-  // twin (Liberation Serif).
-  QFont font(u"Times New Roman"_s);
-  font.setStyleHint(QFont::Serif);
-  font.setPointSizeF(14.25);
-  return font;
-}
 
 QPalette grid_palette(QPalette palette) {
   for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -131,7 +124,7 @@ IGrid::IGrid(QWidget* parent) : QWidget(parent), m_model(new GridModel(this)), m
   m_view->setStyle(style);
   m_view->setItemDelegate(new GridDelegate(m_view));
   m_view->setModel(m_model);
-  m_view->setFont(grid_font());
+  m_view->setFont(times_new_roman(14.25));
   m_view->setPalette(grid_palette(m_view->palette()));
   m_view->setFrameShape(QFrame::Box);
   m_view->setFrameShadow(QFrame::Plain);

@@ -12,7 +12,7 @@
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/form_layout.h"
+#include "controls/form_layout.h"
 #include "startup/music_player.h"
 #include "startup/operator_io.h"
 #include "startup/pictures.h"
@@ -47,28 +47,6 @@ const Column kLoottableColumns[] = {
 const Column kLootdropColumns[] = {{u"item_id"_s, 70},        {u"name"_s, 215},         {u"charges"_s, 75},
                                    {u"equip"_s, 75},          {u"%"_s, 55},             {u"npc_min_level"_s, 100},
                                    {u"npc_max_level"_s, 100}, {u"#"_s, 50}};
-
-QLabel* make_label(QWidget* parent, const QString& name, const QString& text, const QRect& rect, const QFont& font,
-                   const QColor& text_colour, const QColor& back_colour) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setGeometry(rect);
-  label->setFont(font);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, text_colour);
-  pal.setColor(QPalette::Window, back_colour);
-  label->setPalette(pal);
-  label->setAutoFillBackground(true);
-  return label;
-}
-
-QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect) {
-  auto* box = new QLineEdit(text, parent);
-  box->setObjectName(name);
-  box->setGeometry(rect);
-  return box;
-}
 
 IGrid* make_grid(QWidget* parent, const QString& name, const QRect& rect) {
   auto* grid = new IGrid(parent);

@@ -5,7 +5,7 @@
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/form_layout.h"
+#include "controls/form_layout.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -35,11 +35,6 @@ QString n(std::int64_t value) { return textnum::sql_number(static_cast<double>(v
 QString id_column(const QString& table) { return table == u"lootdrop"_s ? u"id"_s : u"lootdrop_id"_s; }
 
 const std::array<QString, 3> kTables = {u"lootdrop"_s, u"lootdrop_entries"_s, u"loottable_entries"_s};
-
-QPointer<lootdrop_reorg>& instance() {
-  static QPointer<lootdrop_reorg> window;
-  return window;
-}
 
 void run(const QString& statement) {
   sql_text = statement;
@@ -131,16 +126,16 @@ lootdrop_reorg::lootdrop_reorg(KorvexLoot& main) : QWidget(&main, Qt::Window), m
 }
 
 lootdrop_reorg& lootdrop_reorg::load(KorvexLoot& main) {
-  QPointer<lootdrop_reorg>& window = instance();
+  QPointer<lootdrop_reorg>& window = single_window<lootdrop_reorg>();
   if (!window) window = new lootdrop_reorg(main);
   return *window;
 }
 
-lootdrop_reorg* lootdrop_reorg::loaded() { return instance().data(); }
+lootdrop_reorg* lootdrop_reorg::loaded() { return single_window<lootdrop_reorg>().data(); }
 
 void lootdrop_reorg::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (instance() == this) instance() = nullptr;
+  if (single_window<lootdrop_reorg>() == this) single_window<lootdrop_reorg>() = nullptr;
   deleteLater();
 }
 

@@ -1,5 +1,6 @@
 #include "editor/loottable_grid.h"
 
+#include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/kept_entries.h"
@@ -69,29 +70,6 @@ const kept_entries::Layout kLoottableEntries{QStringLiteral("loottable_entries")
 
 const QString kSaveFailed = QStringLiteral("Make sure NO duplicate lootdrops exist!");
 const QString kNoLootdropEntries = QStringLiteral("Error: No lootdrop Entries found!");
-
-// The hourglass over the main window while "+ ROW" works; the default
-// pointer comes back on every way out, before any message is shown.
-class Hourglass {
- public:
-  explicit Hourglass(QWidget& window) : window_(window) {
-    window_.setCursor(Qt::WaitCursor);
-    window_.repaint();
-  }
-  ~Hourglass() { release(); }
-  Hourglass(const Hourglass&) = delete;
-  Hourglass& operator=(const Hourglass&) = delete;
-  void release() {
-    if (!on_) return;
-    on_ = false;
-    window_.unsetCursor();
-    window_.repaint();
-  }
-
- private:
-  QWidget& window_;
-  bool on_ = true;
-};
 
 }  // namespace
 
@@ -219,7 +197,8 @@ void LoottableGrid::LiteBtnCtrl4_Click() {
 
 void LoottableGrid::plusrow_Click() {
   if (w_.loottableE->RowCount() == 0 || !loottable_chosen()) return;
-  Hourglass hourglass(w_);
+  // The default pointer comes back on every way out, before any message.
+  WaitPointer hourglass;
   try {
     open_db(db_rs, db_conn);
     // The item is looked up before anything is written: without it there

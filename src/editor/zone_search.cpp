@@ -3,7 +3,7 @@
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/odbc.h"
-#include "startup/form_layout.h"
+#include "controls/form_layout.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -15,12 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The one picker while it is loaded.
-QPointer<Zone_Search>& instance() {
-  static QPointer<Zone_Search> window;
-  return window;
-}
 
 // A value as the database gave it: numbers stay numbers, NULL stays empty.
 QVariant field_value(const db::Field& f) {
@@ -86,7 +80,7 @@ Zone_Search::Zone_Search(QLabel& zonename, QWidget* parent)
 }
 
 Zone_Search& Zone_Search::load(QLabel& zonename, QWidget* parent) {
-  QPointer<Zone_Search>& window = instance();
+  QPointer<Zone_Search>& window = single_window<Zone_Search>();
   if (!window) {
     window = new Zone_Search(zonename, parent);
     window->Form_Load();
@@ -94,7 +88,7 @@ Zone_Search& Zone_Search::load(QLabel& zonename, QWidget* parent) {
   return *window;
 }
 
-Zone_Search* Zone_Search::loaded() { return instance().data(); }
+Zone_Search* Zone_Search::loaded() { return single_window<Zone_Search>().data(); }
 
 QString Zone_Search::zone_query() {
   return u"SELECT short_name,long_name,zoneidnumber FROM zone ORDER BY short_name ASC"_s;
@@ -157,6 +151,6 @@ void Zone_Search::save_data_Click() {
 
 void Zone_Search::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (instance() == this) instance() = nullptr;
+  if (single_window<Zone_Search>() == this) single_window<Zone_Search>() = nullptr;
   deleteLater();
 }

@@ -2,6 +2,7 @@
 // reference tables and the mask and effect decoders.
 #include "itemcard/item_stats.h"
 
+#include "controls/form_layout.h"
 #include "itemcard/panel_picture.h"
 #include "itemcard/reference_files.h"
 #include "platform/readers.h"
@@ -89,10 +90,7 @@ Item_Stats::Item_Stats(QWidget* parent)
 
   ITSname = new itemcard::NameLine;
   card_label(ITSname, this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
-  QFont name_font(QStringLiteral("Times New Roman"));
-  name_font.setStyleHint(QFont::Serif);
-  name_font.setPointSizeF(15.75);
-  ITSname->setFont(name_font);
+  ITSname->setFont(times_new_roman(15.75));
 
   itemdescr = new itemcard::CardText;
   card_label(itemdescr, this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
@@ -283,6 +281,7 @@ void Item_Stats::decode_worneffect(const std::int32_t& Effect) { worn_effect_nam
 
 Item_Stats& item_stats_window() {
   // Never deleted: the one window object lives until the program ends.
-  static Item_Stats* window = new Item_Stats;
+  QPointer<Item_Stats>& window = single_window<Item_Stats>();
+  if (!window) window = new Item_Stats;
   return *window;
 }

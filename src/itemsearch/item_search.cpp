@@ -10,7 +10,7 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "startup/form_layout.h"
+#include "controls/form_layout.h"
 #include "startup/operator_io.h"
 #include "startup/pictures.h"
 #include "startup/shared.h"
@@ -102,24 +102,6 @@ QVariant field_value(const db::Field& f) {
   if (f.is_null()) return {};
   if (f.is_numeric_column()) return f.number();
   return f.text();
-}
-
-QLabel* make_label(QWidget* parent, const QString& name, const QString& text, const QRect& rect, const QFont& font) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setGeometry(rect);
-  label->setFont(font);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  return label;
-}
-
-QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
-                         const QFont& font) {
-  auto* box = new QLineEdit(text, parent);
-  box->setObjectName(name);
-  box->setGeometry(rect);
-  box->setFont(font);
-  return box;
 }
 
 void make_white(QWidget* w) {
@@ -438,6 +420,7 @@ void item_search::itms_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers S
 
 item_search& item_search_window() {
   // Never deleted: the one window object lives until the program ends.
-  static item_search* window = new item_search;
+  QPointer<item_search>& window = single_window<item_search>();
+  if (!window) window = new item_search;
   return *window;
 }

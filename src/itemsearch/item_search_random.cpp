@@ -8,6 +8,7 @@
 // few multi-row inserts: thousands of NPCs take a fraction of a second.
 #include "itemsearch/item_search_random.h"
 
+#include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "startup/grid_cells.h"
@@ -19,11 +20,9 @@
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -219,8 +218,7 @@ void item_search::go_Click() {
   std::optional<db::Error> failure;
   db::Rollback rolled_back = db::Rollback::undone;
   {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const WaitPointer hourglass;
     list_cursor = 1;
     try {
       open_db(db_rs, db_conn);

@@ -4,7 +4,7 @@
 #include "startup/music_player.h"
 #include "startup/operator_io.h"
 #include "startup/settings.h"
-#include "startup/form_layout.h"
+#include "controls/form_layout.h"
 
 #include <QCloseEvent>
 #include <QLabel>
