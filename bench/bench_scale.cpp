@@ -324,7 +324,7 @@ void BM_ItemSearchA(benchmark::State& state) {
   }
   Editor editor(world);
   item_search& s = item_search_window();
-  s.open_window(*editor.window);
+  s.open_window({editor.window->allgrids, editor.window->loottableE, editor.window->lootdropE});
   s.search_input->setText(QStringLiteral("a"));
   s.append_chk->setCheckState(Qt::Unchecked);
   QCoreApplication::processEvents();

@@ -1,6 +1,7 @@
 #include "editor/repair_commands.h"
 #include "test_repair_support.h"
 
+#include <QApplication>
 #include <QAction>
 
 using namespace Qt::StringLiterals;
@@ -46,7 +47,7 @@ class RepairCommandsTest : public RepairTest {
       out << QString::number(row.toDouble());
     return out;
   }
-  bool hourglass_left() const { return w->cursor().shape() == Qt::WaitCursor; }
+  static bool hourglass_left() { return QApplication::overrideCursor() != nullptr; }
   RepairCommands& repair() { return *w->repair_commands; }
 };
 

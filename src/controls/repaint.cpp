@@ -1,5 +1,7 @@
 #include "controls/repaint.h"
 
+#include <QLabel>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
@@ -63,4 +65,30 @@ void ChunkPacer::done() {
   // At most doubled or halved at a time: one slow statement is no trend.
   const double wanted = std::clamp(now * kChunkMs / took, now / 2, now * 2);
   size_ = std::clamp(static_cast<std::size_t>(wanted), least_, most_);
+}
+
+ProgressLabel::ProgressLabel(QLabel& label, QString prefix, int count, QWidget& repainted,
+                             const std::function<void(const QString&)>* observer)
+    : label_(label),
+      prefix_(std::move(prefix)),
+      count_(count),
+      of_count_(u'/' + QString::number(count)),
+      repainted_(repainted),
+      observer_(observer) {
+  clock_.start();
+}
+
+QString ProgressLabel::text(int k) const { return prefix_ + QString::number(k) + of_count_; }
+
+void ProgressLabel::show(int k) {
+  if (observer_ != nullptr && *observer_) (*observer_)(text(k));
+  const bool last = k == count_;
+  // Reading the clock on every row would cost more than the row.
+  if (!last && painted_ && (k & 63) != 0) return;
+  const qint64 now = clock_.elapsed();
+  if (!last && painted_ && now - painted_at_ < 33) return;
+  painted_ = true;
+  painted_at_ = now;
+  label_.setText(text(k));
+  repaint_now(&repainted_);
 }

@@ -5,9 +5,12 @@
 // repaints a second are enough for the operator to see the count move.
 
 #include <QElapsedTimer>
+#include <QString>
 
 #include <cstddef>
+#include <functional>
 
+class QLabel;
 class QWidget;
 
 // Repaints `w` at once (QWidget::repaint) unless it was repainted through
@@ -31,4 +34,30 @@ class ChunkPacer {
  private:
   std::size_t size_, least_, most_;
   QElapsedTimer clock_;
+};
+
+// The progress text of a long loop, the prefix followed by "k/count". The
+// label's text is set only when a paint is due (about 30 a second): nobody
+// sees it in between, and setting it on each of 100,000 rows costs more than
+// reading them. The last step's text is always shown. `repainted` is what
+// is repainted: the label, or the window that holds it.
+class ProgressLabel {
+ public:
+  // `observer`, when given and set, sees every step's text (tests).
+  ProgressLabel(QLabel& label, QString prefix, int count, QWidget& repainted,
+                const std::function<void(const QString&)>* observer = nullptr);
+  void show(int k);
+
+ private:
+  QString text(int k) const;
+
+  QLabel& label_;
+  const QString prefix_;
+  const int count_;
+  const QString of_count_;
+  QWidget& repainted_;
+  const std::function<void(const QString&)>* observer_;
+  QElapsedTimer clock_;
+  bool painted_ = false;
+  qint64 painted_at_ = 0;
 };

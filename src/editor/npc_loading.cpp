@@ -1,5 +1,6 @@
 #include "editor/npc_loading.h"
 
+#include "controls/form_layout.h"
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
@@ -59,54 +60,6 @@ QString set_loottable(std::uint32_t loottable_id, const QString& npc_id) {
 }  // namespace npc_sql
 
 namespace {
-
-// The progress text of the loaders. The loop never returns to the event
-// loop, so the label is repainted from here, about 30 times a second; the
-// label's text is only set when it is about to be painted, since nobody can
-// see it in between and setting it on each of 100,000 rows costs more than
-// reading them.
-class Progress {
- public:
-  Progress(QLabel& label, int count, const std::function<void(const QString&)>& observer)
-      : label_(label), count_text_(u'/' + QString::number(count)), observer_(observer) {
-    clock_.start();
-  }
-
-  void show(int k) {
-    if (observer_) observer_(text(k));
-    // Reading the clock on every row would cost more than the row.
-    if (painted_ && (k & 63) != 0) return;
-    const qint64 now = clock_.elapsed();
-    if (painted_ && now - last_ < kIntervalMs) return;
-    painted_ = true;
-    last_ = now;
-    label_.setText(text(k));
-    repaint_throttled(&label_);
-  }
-
- private:
-  static constexpr qint64 kIntervalMs = 33;
-  QString text(int k) const { return u"Loading NPC "_s + QString::number(k) + count_text_; }
-
-  QLabel& label_;
-  const QString count_text_;
-  const std::function<void(const QString&)>& observer_;
-  QElapsedTimer clock_;
-  bool painted_ = false;
-  qint64 last_ = 0;
-};
-
-// The hourglass over a window until the scope ends, however it ends.
-class WaitPointer {
- public:
-  explicit WaitPointer(QWidget& window) : window_(window) { window_.setCursor(Qt::WaitCursor); }
-  ~WaitPointer() { window_.unsetCursor(); }
-  WaitPointer(const WaitPointer&) = delete;
-  WaitPointer& operator=(const WaitPointer&) = delete;
-
- private:
-  QWidget& window_;
-};
 
 QVariant text_value(const db::Field& f) { return f.is_null() ? QVariant() : QVariant(f.text()); }
 
@@ -176,13 +129,13 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     IGrid& grid = *w_.allgrids;
     grid.setRowCount(count);
     std::optional<WaitPointer> hourglass;
-    if (loader == Loader::level) hourglass.emplace(w_);
+    if (loader == Loader::level) hourglass.emplace();
     // The zone loader counts the rows already written, the level loader the
     // row being written; their fields differ from the fourth on.
     const bool by_zone = loader == Loader::zone;
     const int first_shown = by_zone ? 0 : 1;
     const int loottable_field = by_zone ? 4 : 3;
-    Progress progress(*w_.out, count, progress_observer);
+    ProgressLabel progress(*w_.out, u"Loading NPC "_s, count, *w_.out, &progress_observer);
     const QVariant nothing(u"nothing"_s);
     int row = 0;
     for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {

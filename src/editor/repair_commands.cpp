@@ -1,5 +1,6 @@
 #include "editor/repair_commands.h"
 
+#include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "startup/grid_cells.h"
@@ -11,7 +12,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -161,8 +161,7 @@ void RepairCommands::fix_loot_for_empty_loottablesx_Click() {
   }
   bool made = false;
   {
-    w_.setCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([this] { w_.unsetCursor(); });
+    const WaitPointer hourglass;
     made = make_loottables(todo);
   }
   if (!made) return;

@@ -51,52 +51,6 @@ constexpr QSize kClientSize(784, 696);  // 11760 x 10440 twips
 constexpr QPoint kPlace(352, 131);      // 5280, 1965 twips
 const QColor kLabel1Colour(192, 64, 0);
 
-// The hourglass until the scope ends, however it ends; release() brings the
-// default pointer back early (before a message is shown).
-class Hourglass {
- public:
-  Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~Hourglass() { release(); }
-  Hourglass(const Hourglass&) = delete;
-  Hourglass& operator=(const Hourglass&) = delete;
-  void release() {
-    if (!on_) return;
-    on_ = false;
-    QApplication::restoreOverrideCursor();
-  }
-
- private:
-  bool on_ = true;
-};
-
-// The search's progress text. Nobody sees a label between two paints, so its
-// text is set only when a paint is due (about 30 a second); the last row's
-// text is always shown.
-class Progress {
- public:
-  Progress(QLabel& label, QWidget& window, int count)
-      : label_(label), window_(window), count_(count), of_count_(u'/' + textnum::number_text(count)) {
-    clock_.start();
-  }
-  void show(int i) {
-    const bool last = i == count_;
-    if (!last && painted_ && clock_.elapsed() - painted_at_ < 33) return;
-    painted_ = true;
-    painted_at_ = clock_.elapsed();
-    label_.setText(u"Loading Item "_s + textnum::number_text(i) + of_count_);
-    repaint_now(&window_);
-  }
-
- private:
-  QLabel& label_;
-  QWidget& window_;
-  const int count_;
-  const QString of_count_;
-  QElapsedTimer clock_;
-  bool painted_ = false;
-  qint64 painted_at_ = 0;
-};
-
 // A value as the database gave it: numbers stay numbers, NULL stays empty.
 QVariant field_value(const db::Field& f) {
   if (f.is_null()) return {};
@@ -284,7 +238,7 @@ void item_search::search(bool advanced) {
     itms->Clear();
     base = 0;
   }
-  std::optional<Hourglass> hourglass;
+  std::optional<WaitPointer> hourglass;
   if (advanced) hourglass.emplace();
   try {
     sql_text = advanced ? item_search_sql::advanced_search(search_input->text(), filter->text())
@@ -308,7 +262,7 @@ void item_search::search(bool advanced) {
     }
     itms->setRowCount(itms->RowCount() + n);
     if (!hourglass) hourglass.emplace();
-    Progress progress(*out, *this, n);
+    ProgressLabel progress(*out, u"Loading Item "_s, n, *this);
     for (int i = 1; i <= n; ++i) {
       progress.show(i);
       const db::Field name = db_rs.field(1);
