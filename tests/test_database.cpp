@@ -102,42 +102,34 @@ TEST_F(Database, RefusedStatementsCarryTheServersMessage) {
 
 TEST_F(Database, TransactionsRollBackEverything) {
   open_db(db_rs, db_conn);
-  db_conn.begin_transaction();
-  db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'a')"));
-  EXPECT_THROW(db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'dup')")), db::Error);
-  db_conn.rollback();
+  try {
+    db::Transaction transaction(db_conn);
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'a')"));
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'dup')"));
+    FAIL() << "a duplicate id should be refused";
+  } catch (const db::Error&) {
+  }
+  EXPECT_FALSE(db_conn.in_transaction());
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 0);
-  db_conn.begin_transaction();
-  db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (2, 'b')"));
-  db_conn.commit();
+  {
+    db::Transaction transaction(db_conn);
+    db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (2, 'b')"));
+    transaction.commit();
+  }
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 1);
   // Autocommit is back on after the transaction.
   db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (3, 'c')"));
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 2);
 }
 
-// A transaction ends with its scope: kept only when committed, whatever way
-// the scope is left; a lost link is dropped; nothing reconnects or closes
-// under it.
-TEST_F(Database, TransactionEndsWithItsScopeAndNothingClosesUnderIt) {
+// Nothing reconnects or closes under an open transaction; a lost link is
+// dropped when the transaction ends.
+TEST_F(Database, NothingClosesUnderATransactionAndALostLinkIsDropped) {
   auto insert = [](int id) {
     db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (%1, 'x')").arg(id));
   };
   open_db(db_rs, db_conn);
-  {
-    db::Transaction tx(db_conn);
-    insert(1);
-    tx.commit();
-  }
-  try {
-    db::Transaction tx(db_conn);
-    insert(2);
-    insert(1);  // refused: the scope is left by the failure
-    FAIL() << "a duplicate id should be refused";
-  } catch (const db::Error&) {
-  }
-  EXPECT_FALSE(db_conn.in_transaction());
-  EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 1);
+  insert(1);
 
   {
     db::Transaction tx(db_conn);

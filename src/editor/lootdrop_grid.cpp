@@ -130,17 +130,17 @@ bool LootdropGrid::store_entries(int skip_row) {
   const std::uint32_t lootdrop_id = cur_lootdrop_id;
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     kept_entries::replace(kLootdropEntries, lootdrop_id, *rows, lootdrop_sql::delete_entries(lootdrop_id),
                           [lootdrop_id](const QStringList& values) {
                             return lootdrop_sql::insert_entry(lootdrop_id, values);
                           });
-    db_conn.commit();
+    transaction.commit();
     return true;
   } catch (const db::Error& e) {
-    report_rolled_back(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
-                           QStringLiteral(" (nothing was changed)"),
-                       e);
+    report_transaction_failure(
+        QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) + QStringLiteral(" (nothing was changed)"),
+        e);
     return false;
   }
 }

@@ -263,7 +263,7 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
     // One statement per move and table would cost a scan of
     // loottable_entries per lootdrop where it has no key on lootdrop_id:
     // the list of moves goes to the server, and the rows move by ranges.
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     run(reorg_sql::drop_moves());
     run(reorg_sql::create_moves());
     send_moves(moves);
@@ -271,10 +271,10 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
     // The program's own lootdrop keeps being its own under the new id.
     if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
     run(reorg_sql::drop_moves());
-    db_conn.commit();
+    transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
-    report_rolled_back(u"Renumbering the lootdrops (nothing was moved)"_s, e);
+    report_transaction_failure(u"Renumbering the lootdrops (nothing was moved)"_s, e);
     return false;
   }
   if (own_dest != 0) own_lootdrop_id = static_cast<std::uint32_t>(own_dest);

@@ -137,16 +137,16 @@ bool LoottableGrid::store_entries() {
   if (!rows) return false;
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     const std::uint32_t loottable_id = cur_loottable_id;
     kept_entries::replace(kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
                           [loottable_id](const QStringList& values) {
                             return loottable_sql::insert_entry(loottable_id, values);
                           });
-    db_conn.commit();
+    transaction.commit();
     return true;
-  } catch (const db::Error& e) {
-    const QString note = not_undone_note(abandon_transaction(e));
+  } catch (const db::Error&) {
+    const QString note = not_undone_note(db_conn.last_rollback());
     operator_io().message(note.isEmpty() ? kSaveFailed : kSaveFailed + QStringLiteral("\n\n") + note);
     return false;
   }
@@ -214,18 +214,18 @@ void LoottableGrid::plusrow_Click() {
     const QString item = textnum::sql_number(db_rs.field(u"id").number());
     db_rs.close();
     const std::uint32_t lootdrop = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     sql_text = loottable_sql::insert_placeholder_link(cur_loottable_id, lootdrop);
     db_conn.execute(sql_text);
     sql_text = loottable_sql::insert_placeholder_entry(lootdrop, item);
     db_conn.execute(sql_text);
     sql_text = loottable_sql::insert_placeholder_lootdrop(lootdrop, cur_loottable_id);
     db_conn.execute(sql_text);
-    db_conn.commit();
+    transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
     hourglass.release();
-    report_rolled_back(QStringLiteral("Making a placeholder lootdrop (nothing was written)"), e);
+    report_transaction_failure(QStringLiteral("Making a placeholder lootdrop (nothing was written)"), e);
     return;
   }
   decode_loottableE();

@@ -99,16 +99,16 @@ void make_own_lootdrop() {
   qsizetype started = 0;
   try {
     id = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     for (const QString& statement : bootstrap(id)) {
       sql_text = statement;
       ++started;
       db_conn.execute(sql_text);
       ++done;
     }
-    db_conn.commit();
+    transaction.commit();
   } catch (const db::Error& e) {
-    const db::Rollback outcome = abandon_transaction(e);
+    const db::Rollback outcome = db_conn.last_rollback();
     if (outcome == db::Rollback::undone) return report_db_error(what + QStringLiteral(" (nothing was written)"), e);
     // A statement refused by the server wrote nothing; one whose link went
     // may have.

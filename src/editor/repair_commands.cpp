@@ -112,12 +112,12 @@ void run_statement(const QString& statement) {
 
 // Runs the statements in one transaction on the connection as it is.
 void execute_together(const QStringList& statements) {
-  db_conn.begin_transaction();
+  db::Transaction transaction(db_conn);
   for (const QString& statement : statements) {
     sql_text = statement;
     db_conn.execute(sql_text);
   }
-  db_conn.commit();
+  transaction.commit();
 }
 
 // The number when it is whole, or nothing.
@@ -187,7 +187,7 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     // Three statements per NPC would keep a list of 100,000 NPCs waiting
     // for minutes: the loot tables go in chunks of a few statements each,
     // and the progress label shows the window is alive between them.
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     run_statement(repair_sql::drop_npc_loottables());
     run_statement(repair_sql::create_npc_loottables());
     ChunkPacer pacer(1000, 100, 20000);
@@ -201,12 +201,12 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
       repaint_now(w_.out);
     }
     run_statement(repair_sql::drop_npc_loottables());
-    db_conn.commit();
+    transaction.commit();
     w_.out->clear();
     return true;
   } catch (const db::Error& e) {
     w_.out->clear();
-    report_rolled_back(u"Making loottables (nothing was changed)"_s, e);
+    report_transaction_failure(u"Making loottables (nothing was changed)"_s, e);
     return false;
   }
 }
@@ -251,7 +251,7 @@ void RepairCommands::LOOTDROP_wipe_Click() {
     open_db(db_rs, db_conn);
     execute_together(repair_sql::delete_lootdrop(*id));
   } catch (const db::Error& e) {
-    report_rolled_back(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
+    report_transaction_failure(u"Deleting lootdrop "_s + textnum::number_text(*id) + u" (nothing was deleted)"_s, e);
     return;
   }
   empty_loot_grids(*w_.loottableE, *w_.lootdropE);
@@ -265,7 +265,7 @@ void RepairCommands::percX_fix_Click() {
     open_db(db_rs, db_conn);
     execute_together(repair_sql::fix_chances());
   } catch (const db::Error& e) {
-    report_rolled_back(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
+    report_transaction_failure(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
     return;
   }
   operator_io().message(u"Done, No problems!"_s);

@@ -229,7 +229,8 @@ void item_search::go_Click() {
       InsertBatch entries(&random_loot_sql::insert_entries);
       InsertBatch lootdrops(&random_loot_sql::insert_lootdrops);
       std::unordered_set<std::int32_t> in_drop;
-      bool first = true;
+      // Begun with the first lootdrop.
+      std::optional<db::Transaction> transaction;
       for (int i = 1; i <= npcs; ++i) {
         npc_loottable_id = loottable_cell(allgrids->CellValue(i, 5)).value_or(0);
         out->setText(u"Working on NPC "_s + textnum::number_text(i) + of_npcs);
@@ -237,13 +238,12 @@ void item_search::go_Click() {
         std::int16_t percent = percent_of(input->percent);
         if (!percent_chance(percent)) continue;
         get_loots_for_drop();
-        if (first) {
+        if (!transaction) {
           // Asked once, before the transaction starts (the query connects
           // anew); within the transaction the ids after it stay free.
           sql_text = random_loot_sql::max_lootdrop_query();
           new_lootdrop_id = next_id(sql_text);
-          db_conn.begin_transaction();
-          first = false;
+          transaction.emplace(db_conn);
         } else if (new_lootdrop_id == std::numeric_limits<std::uint32_t>::max()) {
           throw db::Error(u"No lootdrop id is left."_s);
         } else {
@@ -262,10 +262,10 @@ void item_search::go_Click() {
       links.flush();
       entries.flush();
       lootdrops.flush();
-      if (!first) db_conn.commit();
+      if (transaction) transaction->commit();
     } catch (const db::Error& e) {
       db_rs.close();
-      rolled_back = abandon_transaction(e);
+      rolled_back = db_conn.last_rollback();
       failure = e;
     }
   }
@@ -288,7 +288,7 @@ void item_search::delete_custom_loot_Click() {
     for (; !db_rs.eof(); db_rs.move_next()) ids << textnum::sql_number(db_rs.number(0));
     db_rs.close();
     open_db(db_rs, db_conn);
-    db_conn.begin_transaction();
+    db::Transaction transaction(db_conn);
     const QString of_count = u'/' + textnum::number_text(rec_count);
     for (qsizetype start = 0; start < ids.size(); start += kRowsPerStatement) {
       const QStringList some = ids.mid(start, kRowsPerStatement);
@@ -299,11 +299,11 @@ void item_search::delete_custom_loot_Click() {
         db_conn.execute(sql_text);
       }
     }
-    db_conn.commit();
+    transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
     out->setText(QString());
-    report_rolled_back(u"Deleting the custom loot (nothing was deleted)"_s, e);
+    report_transaction_failure(u"Deleting the custom loot (nothing was deleted)"_s, e);
     return;
   }
   if (main_.loottableE && main_.lootdropE) {

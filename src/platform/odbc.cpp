@@ -162,6 +162,7 @@ Connection::~Connection() {
 void Connection::open() {
   close();
   changed_ = false;
+  last_rollback_ = Rollback::undone;
   SQLHENV env = shared_env();
   if (env == SQL_NULL_HENV) throw Error(QStringLiteral("The ODBC driver manager could not be started."));
   SQLHDBC dbc = SQL_NULL_HDBC;
@@ -220,10 +221,14 @@ long long Connection::execute(const QString& sql) {
 }
 
 void Connection::begin_transaction() {
+  last_rollback_ = Rollback::undone;
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(dbc_);
   if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
-    throw diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a transaction."));
+    Error e = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a transaction."));
+    // A dead link is dropped, so that the next operation connects again.
+    if (e.connection_lost()) drop();
+    throw e;
   }
   in_transaction_ = true;
   changed_ = false;
@@ -264,12 +269,27 @@ void Connection::commit() {
 Rollback Connection::rollback() {
   if (!is_open() || !in_transaction_) {
     // A commit that failed, or a link closed, after changes were sent.
-    const Rollback outcome = changed_ ? Rollback::unknown : Rollback::undone;
+    last_rollback_ = changed_ ? Rollback::unknown : Rollback::undone;
     in_transaction_ = false;
     changed_ = false;
-    return outcome;
+    return last_rollback_;
   }
-  return end_transaction(false);
+  const bool changed = changed_;
+  last_rollback_ = end_transaction(false);
+  // The driver may end a transaction on a dead link without a word. A dead
+  // link is dropped, so that the next operation connects again; whatever
+  // was sent before it died may have stayed in a table that cannot roll back.
+  if (dbc_ != nullptr) {
+    try {
+      execute(QStringLiteral("DO 0"));
+    } catch (const Error& e) {
+      if (e.connection_lost()) {
+        drop();
+        if (changed) last_rollback_ = Rollback::unknown;
+      }
+    }
+  }
+  return last_rollback_;
 }
 
 Transaction::Transaction(Connection& conn) : conn_(conn) { conn_.begin_transaction(); }
@@ -279,8 +299,10 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
-  done_ = true;
+  // A commit the server refuses leaves done_ unset: the end of the scope
+  // then asks what became of the changes.
   conn_.commit();
+  done_ = true;
 }
 
 // ----------------------------------------------------------------- ResultSet
@@ -443,15 +465,10 @@ void ResultSet::open(const QString& sql, Connection& conn) {
 void ResultSet::open_read_only(const QString& sql, Connection& conn) {
   close();
   if (conn.in_transaction()) throw Error(QStringLiteral("A transaction is still open on the connection."));
-  conn.begin_transaction();
-  try {
-    conn.execute(QStringLiteral("START TRANSACTION READ ONLY"));
-    open(sql, conn);
-  } catch (...) {
-    conn.rollback();
-    throw;
-  }
-  conn.rollback();
+  // Never committed: it ends with its scope, whatever way that is left.
+  Transaction transaction(conn);
+  conn.execute(QStringLiteral("START TRANSACTION READ ONLY"));
+  open(sql, conn);
 }
 
 void ResultSet::move_next() {

@@ -62,6 +62,8 @@ enum class Rollback {
             // roll back kept none of them, one that cannot kept them
 };
 
+class Transaction;
+
 class Connection {
  public:
   Connection();
@@ -83,20 +85,25 @@ class Connection {
   // Runs a statement; returns the count of affected rows (-1 when unknown).
   long long execute(const QString& sql);
 
-  // Transactions: begin turns autocommit off until commit or rollback. Use
-  // db::Transaction rather than these.
-  void begin_transaction();
-  void commit();
+  // Transactions are begun and committed through db::Transaction only.
   // Never throws. The server is asked whether it could undo everything.
   // When the link to the server turns out to be lost, the connection is
   // dropped (closed), so that the next operation connects again; the server
   // rolls back by itself.
   Rollback rollback();
   bool in_transaction() const { return in_transaction_; }
+  // What the last rollback (or failed commit) did with its transaction's
+  // changes; undone once a new transaction begins or the connection opens
+  // anew.
+  Rollback last_rollback() const { return last_rollback_; }
 
   void* native_handle() const { return dbc_; }
 
  private:
+  friend class Transaction;
+  // Begin turns autocommit off until commit or rollback.
+  void begin_transaction();
+  void commit();
   Rollback end_transaction(bool commit);
   // Closes without regard to a transaction (the server ends it).
   void drop();
@@ -107,6 +114,7 @@ class Connection {
   // A statement of the open transaction changed rows, or may have (its
   // link was lost while it ran).
   bool changed_ = false;
+  Rollback last_rollback_ = Rollback::undone;
 };
 
 // Sees the text of every statement and query just before it goes to the
@@ -117,7 +125,8 @@ void set_statement_observer(StatementObserver observer);
 
 // One transaction on a connection: begun when made, rolled back when it
 // ends without commit(), whatever way the scope is left. A failure that lost
-// the link drops the connection (see Connection::rollback).
+// the link drops the connection (see Connection::rollback); what became of
+// the changes is then the connection's last_rollback().
 //
 //   db::Transaction tx(db_conn);
 //   db_conn.execute(...);

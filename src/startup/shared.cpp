@@ -109,12 +109,6 @@ std::uint32_t next_id(const QString& query) {
   return *id;
 }
 
-db::Rollback abandon_transaction(const db::Error& error) {
-  const db::Rollback outcome = db_conn.rollback();
-  if (error.connection_lost()) db_conn.close();
-  return outcome;
-}
-
 QString not_undone_note(db::Rollback outcome) {
   switch (outcome) {
     case db::Rollback::undone:
@@ -137,8 +131,8 @@ void report_after_rollback(const QString& what, db::Rollback outcome, const db::
   operator_io().message(db_error_text(subject, error) + QStringLiteral("\n\n") + not_undone_note(outcome));
 }
 
-void report_rolled_back(const QString& what, const db::Error& error) {
-  report_after_rollback(what, abandon_transaction(error), error);
+void report_transaction_failure(const QString& what, const db::Error& error) {
+  report_after_rollback(what, db_conn.last_rollback(), error);
 }
 
 void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {

@@ -41,11 +41,6 @@ std::uint32_t first_free_id(const QString& probe_prefix);
 // number is 4294967295 (no larger id fits).
 std::uint32_t next_id(const QString& query);
 
-// After a failed statement inside a transaction on db_conn: rolls it back,
-// and drops a connection that was lost so the next operation connects again.
-// Tells what became of the transaction's changes.
-db::Rollback abandon_transaction(const db::Error& error);
-
 // What the operator must know when a rollback left changes behind (kept or
 // unknown); empty when it undid them all.
 QString not_undone_note(db::Rollback outcome);
@@ -56,8 +51,9 @@ QString not_undone_note(db::Rollback outcome);
 // to not_undone_note.
 void report_after_rollback(const QString& what, db::Rollback outcome, const db::Error& error);
 
-// abandon_transaction, then report_after_rollback.
-void report_rolled_back(const QString& what, const db::Error& error);
+// report_after_rollback for an operation whose db::Transaction on db_conn
+// has ended without commit: the outcome is the connection's last rollback.
+void report_transaction_failure(const QString& what, const db::Error& error);
 
 // Both lower grids of the main window empty and nothing current: what every
 // operation does that may have left them naming lootdrops that are gone or
