@@ -161,8 +161,7 @@ void LootdropGrid::show_row(int row) {
   if (cur_item_id != 0) decode_loot_item_for_stats();
 }
 
-void LootdropGrid::lootdropE_AfterCommitEdit(int lRow, int lCol) {
-  Q_UNUSED(lCol);
+void LootdropGrid::lootdropE_AfterCommitEdit(int lRow, int /*lCol*/) {
   save(lRow);
 }
 
@@ -233,13 +232,8 @@ void LootdropGrid::LiteBtnCtrl3_Click() {
   decode_lootdropE();
 }
 
-void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
-                                       int lCol) {
-  Q_UNUSED(Button);
-  Q_UNUSED(Shift);
-  Q_UNUSED(X);
-  Q_UNUSED(Y);
-  Q_UNUSED(lCol);
+void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
+                                       int /*lCol*/) {
   if (lRow == 0) return;
   sel_lootdrop_row = lRow;
   show_row(lRow);

@@ -152,8 +152,7 @@ bool LoottableGrid::store_entries() {
   }
 }
 
-void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int lCol) {
-  Q_UNUSED(lCol);
+void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int /*lCol*/) {
   if (!store_entries()) return;
   if (lRow < 1 || lRow > w_.loottableE->RowCount()) return operator_io().message(kSaveFailed);
   const auto lootdrop = grid_cells::id(w_.loottableE->CellValue(lRow, 1));
@@ -167,13 +166,8 @@ void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int lCol) {
   cur_item_id = *item;
 }
 
-void LoottableGrid::loottableE_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
-                                         int lCol) {
-  Q_UNUSED(Button);
-  Q_UNUSED(Shift);
-  Q_UNUSED(X);
-  Q_UNUSED(Y);
-  Q_UNUSED(lCol);
+void LoottableGrid::loottableE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
+                                         int /*lCol*/) {
   IGrid& grid = *w_.loottableE;
   if (lRow < 1 || lRow > grid.RowCount() || w_.lootdropE->RowCount() == 0) return;
   const auto lootdrop = grid_cells::id(grid.CellValue(lRow, 1));

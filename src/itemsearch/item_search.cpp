@@ -361,13 +361,8 @@ void item_search::itms_CurRowChange() {
   if (row >= 1) show_row(row);
 }
 
-void item_search::itms_MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y, int lRow,
-                                 int lCol) {
-  Q_UNUSED(Button);
-  Q_UNUSED(Shift);
-  Q_UNUSED(X);
-  Q_UNUSED(Y);
-  Q_UNUSED(lCol);
+void item_search::itms_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
+                                 int /*lCol*/) {
   list_cursor = lRow;
   if (lRow != 0) show_row(lRow);
 }

@@ -135,13 +135,22 @@ void report_transaction_failure(const QString& what, const db::Error& error) {
   report_after_rollback(what, db_conn.last_rollback(), error);
 }
 
-void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
-  loottableE.Clear();
-  lootdropE.Clear();
+namespace {
+
+// No loot table, lootdrop or grid row is current.
+void forget_current_loot() {
   cur_loottable_id = 0;
   cur_lootdrop_id = 0;
   sel_loottable_row = 0;
   sel_lootdrop_row = 0;
+}
+
+}  // namespace
+
+void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
+  loottableE.Clear();
+  lootdropE.Clear();
+  forget_current_loot();
 }
 
 void reset_shared_state() {
@@ -151,10 +160,7 @@ void reset_shared_state() {
   sql_text.clear();
   rec_count = 0;
   own_lootdrop_id = 0;
-  cur_loottable_id = 0;
-  cur_lootdrop_id = 0;
+  forget_current_loot();
   cur_item_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
   skill_text.clear();
 }
