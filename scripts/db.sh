@@ -67,8 +67,9 @@ write_ini() {
 # The editor's account: rights on its own databases and nothing else, since
 # the item search runs the operator's condition with them (no FILE, no other
 # database). Those databases are the world database, the tests' own
-# (loot_t_...) and the benchmarks' (loot_bench). Run on every start, so a data
-# folder made with wider rights is narrowed too.
+# (loot_t_...), the benchmarks' (loot_bench) and the demo worlds that
+# scripts/load_world.sh loads for them (loot_world_...). Run on every start,
+# so a data folder made with wider rights is narrowed too.
 grant_account() {
   local host
   for host in 127.0.0.1 localhost; do
@@ -78,6 +79,7 @@ REVOKE ALL PRIVILEGES, GRANT OPTION FROM '$DB_USER'@'$host';
 GRANT ALL PRIVILEGES ON \`$DB_NAME\`.* TO '$DB_USER'@'$host';
 GRANT ALL PRIVILEGES ON \`loot\\_t\\_%\`.* TO '$DB_USER'@'$host';
 GRANT ALL PRIVILEGES ON \`loot\\_bench\`.* TO '$DB_USER'@'$host';
+GRANT ALL PRIVILEGES ON \`loot\\_world\\_%\`.* TO '$DB_USER'@'$host';
 SQL
   done
 }
