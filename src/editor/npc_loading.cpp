@@ -1,5 +1,6 @@
 #include "editor/npc_loading.h"
 
+#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
@@ -59,11 +60,35 @@ QString set_loottable(std::uint32_t loottable_id, const QString& npc_id) {
 
 }  // namespace npc_sql
 
-namespace {
+void NpcRows::begin(int rows) {
+  columns.assign(5, GridColumn());
+  for (GridColumn& column : columns) column.reserve(static_cast<std::size_t>(rows));
+}
 
-QVariant text_value(const db::Field& f) { return f.is_null() ? QVariant() : QVariant(f.text()); }
-
-}  // namespace
+void NpcRows::take(const db::RowBlock& block) {
+  // The zone loader's fields are id, name, level, zone, loot table id; the
+  // level loader's have no zone.
+  const bool by_zone = loader_ == NpcLoader::zone;
+  const int loottable_field = by_zone ? 4 : 3;
+  const auto push_text = [&block](GridColumn& column, int row, int field) {
+    if (block.is_null(row, field)) {
+      column.push_empty();
+    } else {
+      column.push_utf8(block.text(row, field));
+    }
+  };
+  for (int row = 0; row < block.size(); ++row) {
+    columns[0].push_number(block.number(row, 0));
+    push_text(columns[1], row, 1);
+    columns[2].push_number(block.number(row, 2));
+    if (by_zone) {
+      push_text(columns[3], row, 3);
+    } else {
+      columns[3].push_utf8("nothing");
+    }
+    columns[4].push_number(block.number(row, loottable_field));
+  }
+}
 
 NpcLoading::NpcLoading(KorvexLoot& window, LoottableGrid& loottables, LootdropGrid& lootdrops)
     : QObject(&window), w_(window), loottables_(loottables), lootdrops_(lootdrops) {
@@ -123,31 +148,20 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     read_db_ini();
     open_db(db_rs, db_conn);
     sql_text = *sql;
-    db_rs.open(sql_text, db_conn);
-    const int count = db_rs.record_count();
-    rec_count = count;
-    IGrid& grid = *w_.allgrids;
-    grid.setRowCount(count);
+    // The rows are read on a worker thread into the grid's own columns while
+    // the label counts them; the grid then takes the columns as they are.
+    // The zone loader counts the rows already read, the level loader the row
+    // being read.
+    NpcRows rows(loader);
     std::optional<WaitPointer> hourglass;
-    if (loader == Loader::level) hourglass.emplace();
-    // The zone loader counts the rows already written, the level loader the
-    // row being written; their fields differ from the fourth on.
-    const bool by_zone = loader == Loader::zone;
-    const int first_shown = by_zone ? 0 : 1;
-    const int loottable_field = by_zone ? 4 : 3;
-    ProgressLabel progress(*w_.out, u"Loading NPC "_s, count, *w_.out, &progress_observer);
-    const QVariant nothing(u"nothing"_s);
-    int row = 0;
-    for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
-      progress.show(row + first_shown);
-      ++row;
-      grid.setCellValue(row, 1, db_rs.number(0));
-      grid.setCellValue(row, 2, text_value(db_rs.field(1)));
-      grid.setCellValue(row, 3, db_rs.number(2));
-      grid.setCellValue(row, 4, by_zone ? text_value(db_rs.field(3)) : nothing);
-      grid.setCellValue(row, 5, db_rs.number(loottable_field));
-    }
-    db_rs.close();
+    BackgroundRead reading(rows, *w_.out, u"Loading NPC "_s, loader == Loader::zone ? 0 : 1, *w_.out,
+                           &progress_observer);
+    reading.run([&] { db_rs.read(sql_text, db_conn, reading); },
+                [&](int count) {
+                  rec_count = count;
+                  if (loader == Loader::level) hourglass.emplace();
+                });
+    w_.allgrids->model()->append_rows(std::move(rows.columns));
   } catch (const db::Error& e) {
     w_.out->clear();
     write_counter();

@@ -9,6 +9,9 @@
 // is quoted and escaped, the level bounds and loot table ids go in as numbers
 // only after they were read as numbers.
 
+#include "controls/grid_model.h"
+#include "platform/odbc.h"
+
 #include <QObject>
 #include <QString>
 
@@ -16,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class KorvexLoot;
 class QLineEdit;
@@ -31,6 +35,25 @@ QString level_query(double min_level, double max_level);
 // `npc_id` as the grid's column 1 shows it.
 QString set_loottable(std::uint32_t loottable_id, const QString& npc_id);
 }  // namespace npc_sql
+
+// Which of the two loaders fills the grid.
+enum class NpcLoader { zone, level };
+
+// The NPC grid's five columns, built from a loader's result as its blocks
+// arrive (on any thread; no window needed): the id, the level and the loot
+// table id as numbers, the name and the zone as the texts the server sent,
+// NULL as an empty cell. The level loader's result has no zone: its column 4
+// holds "nothing" in every row.
+class NpcRows : public db::RowReader {
+ public:
+  explicit NpcRows(NpcLoader loader) : loader_(loader) {}
+  void begin(int rows) override;
+  void take(const db::RowBlock& block) override;
+  std::vector<GridColumn> columns;
+
+ private:
+  NpcLoader loader_;
+};
 
 class NpcLoading : public QObject {
   Q_OBJECT
@@ -54,7 +77,7 @@ class NpcLoading : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  enum class Loader { zone, level };
+  using Loader = NpcLoader;
   // A level box's bound as it enters a statement: the number its text begins
   // with. Nothing (reported) when it is too large to write, or, when
   // `number_needed`, the text begins with no number; otherwise such a text
@@ -63,9 +86,9 @@ class NpcLoading : public QObject {
   // Both bounds, or nothing (reported).
   std::optional<std::pair<double, double>> level_range(bool numbers_needed);
   // Takes the statement `statement` gives (nothing: stop, the grid as it
-  // was), empties allgrids and fills it, then leaves nothing current. A
-  // database failure is reported and leaves the grid as far as it got; the
-  // counter always shows the grid's rows.
+  // was), empties allgrids, reads the rows and fills the grid with them, then
+  // leaves nothing current. A database failure is reported and leaves the
+  // grid empty; the counter always shows the grid's rows.
   void load(Loader loader, const std::function<std::optional<QString>()>& statement);
   void write_counter();
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <string>
 
@@ -307,6 +308,74 @@ void Transaction::commit() {
 
 // ----------------------------------------------------------------- ResultSet
 
+namespace {
+
+// The numeric value of a value's UTF-8 text. Numbers are ASCII; a longer or
+// other text takes the general way.
+double text_number(const char* data, std::size_t length) {
+  char16_t ascii[64];
+  if (length > 64) return textnum::numeric_value(QString::fromUtf8(data, static_cast<qsizetype>(length)));
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(data[i]);
+    if (c >= 0x80) return textnum::numeric_value(QString::fromUtf8(data, static_cast<qsizetype>(length)));
+    ascii[i] = c;
+  }
+  return textnum::numeric_value(QStringView(ascii, static_cast<qsizetype>(length)));
+}
+
+}  // namespace
+
+bool RowBlock::is_null(int row, int column) const {
+  return columns_[static_cast<std::size_t>(column)].ind[row] == SQL_NULL_DATA;
+}
+
+QByteArrayView RowBlock::text(int row, int column) const {
+  const Column& c = columns_[static_cast<std::size_t>(column)];
+  const SQLLEN ind = c.ind[row];
+  if (ind == SQL_NULL_DATA) return {};
+  if (c.whole != nullptr) return QByteArrayView(c.whole->data(), static_cast<qsizetype>(c.whole->size()));
+  return QByteArrayView(c.data + c.width * static_cast<std::size_t>(row), static_cast<qsizetype>(ind));
+}
+
+double RowBlock::number(int row, int column) const {
+  if (is_null(row, column)) return 0.0;
+  const QByteArrayView value = text(row, column);
+  return text_number(value.data(), static_cast<std::size_t>(value.size()));
+}
+
+// Keeps every row of a result in the result set's arena.
+class ResultSet::Store : public RowReader {
+ public:
+  explicit Store(ResultSet& rs) : rs_(rs) {}
+  void begin(int rows) override {
+    rs_.rows_ = 0;
+    rs_.arena_.clear();
+    rs_.offsets_.clear();
+    rs_.nulls_.clear();
+    const std::size_t cells = static_cast<std::size_t>(std::max(rows, 0)) * rs_.columns_.size();
+    rs_.nulls_.reserve(cells);
+    rs_.offsets_.reserve(cells + 1);
+    rs_.offsets_.push_back(0);
+  }
+  void take(const RowBlock& block) override {
+    const int columns = static_cast<int>(rs_.columns_.size());
+    for (int r = 0; r < block.size(); ++r) {
+      for (int c = 0; c < columns; ++c) {
+        const bool null = block.is_null(r, c);
+        const QByteArrayView value = block.text(r, c);
+        rs_.nulls_.push_back(null ? 1 : 0);
+        rs_.arena_.insert(rs_.arena_.end(), value.begin(), value.end());
+        rs_.offsets_.push_back(static_cast<std::uint32_t>(rs_.arena_.size()));
+      }
+    }
+    rs_.rows_ += block.size();
+    if (rs_.arena_.size() > 0xF0000000u) throw Error(QStringLiteral("The result is too large to hold in memory."));
+  }
+
+ private:
+  ResultSet& rs_;
+};
+
 void ResultSet::close() {
   open_ = false;
   rows_ = 0;
@@ -320,96 +389,69 @@ void ResultSet::close() {
   nulls_.shrink_to_fit();
 }
 
-void ResultSet::append(const char* data, qsizetype length, bool is_null) {
-  nulls_.push_back(is_null ? 1 : 0);
-  if (length > 0) arena_.insert(arena_.end(), data, data + length);
-  offsets_.push_back(static_cast<std::uint32_t>(arena_.size()));
-}
-
-bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, std::size_t rowset) {
+bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, const std::vector<bool>& numeric,
+                          std::size_t rowset, RowReader& reader) {
   auto st = static_cast<SQLHSTMT>(statement);
   const auto ncols = static_cast<SQLSMALLINT>(bind.size());
-  rows_ = 0;
-  arena_.clear();
-  offsets_.clear();
-  nulls_.clear();
   SQLULEN fetched = 0;
   SQLSetStmtAttr(st, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
   SQLSetStmtAttr(st, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowset), 0);
   SQLSetStmtAttr(st, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+  RowBlock block;
+  block.columns_.resize(bind.size());
   for (SQLSMALLINT c = 0; c < ncols; ++c) {
     Binding& b = bind[static_cast<size_t>(c)];
     b.buffer.assign(static_cast<size_t>(b.chars) * rowset, 0);
     b.ind.assign(rowset, 0);
     const SQLRETURN rc = SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, b.buffer.data(),
                                     static_cast<SQLLEN>(b.chars), b.ind.data());
-    if (!SQL_SUCCEEDED(rc)) {
-      Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Cannot read the result."));
-      close();
-      throw e;
-    }
+    if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Cannot read the result."));
+    block.columns_[static_cast<size_t>(c)] = {b.buffer.data(), b.chars, b.ind.data(), nullptr, numeric[static_cast<size_t>(c)]};
   }
-  SQLLEN row_count_hint = -1;
-  SQLRowCount(st, &row_count_hint);
-  if (row_count_hint > 0) {
-    nulls_.reserve(static_cast<size_t>(row_count_hint) * bind.size());
-    offsets_.reserve(static_cast<size_t>(row_count_hint) * bind.size() + 1);
+  // The driver holds the whole result, so it knows the count before the
+  // first row is read.
+  SQLLEN count = -1;
+  SQLRowCount(st, &count);
+  if (count < 0 || count > std::numeric_limits<int>::max()) {
+    throw Error(QStringLiteral("The driver did not tell the size of the result."));
   }
-  offsets_.push_back(0);
+  reader.begin(static_cast<int>(count));
 
-  std::vector<char> long_value;
   for (;;) {
     SQLRETURN rc = SQLFetch(st);
     if (rc == SQL_NO_DATA) break;
-    if (!SQL_SUCCEEDED(rc)) {
-      Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading the result failed."));
-      close();
-      throw e;
-    }
-    for (SQLULEN r = 0; r < fetched; ++r) {
-      for (SQLSMALLINT c = 0; c < ncols; ++c) {
-        Binding& b = bind[static_cast<size_t>(c)];
+    if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading the result failed."));
+    for (SQLSMALLINT c = 0; c < ncols; ++c) {
+      Binding& b = bind[static_cast<size_t>(c)];
+      RowBlock::Column& column = block.columns_[static_cast<size_t>(c)];
+      column.whole = nullptr;
+      for (SQLULEN r = 0; r < fetched; ++r) {
         const SQLLEN ind = b.ind[r];
-        const char* cell = b.buffer.data() + static_cast<size_t>(b.chars) * r;
-        if (ind == SQL_NULL_DATA) {
-          append(nullptr, 0, true);
-          continue;
-        }
-        if (ind != SQL_NO_TOTAL && ind < static_cast<SQLLEN>(b.chars)) {
-          append(cell, ind, false);
-          continue;
-        }
+        if (ind == SQL_NULL_DATA || (ind != SQL_NO_TOTAL && ind < static_cast<SQLLEN>(b.chars))) continue;
         if (rowset > 1) return false;
         // Longer than the bound buffer: read the whole value.
-        long_value.clear();
+        b.whole.clear();
         char chunk[8192];
         for (;;) {
           SQLLEN got = 0;
           rc = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, chunk, sizeof(chunk), &got);
           if (rc == SQL_NO_DATA) break;
-          if (!SQL_SUCCEEDED(rc)) {
-            Error e = diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
-            close();
-            throw e;
-          }
+          if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
           const SQLLEN max_chars = static_cast<SQLLEN>(sizeof(chunk)) - 1;
           const SQLLEN n = (got == SQL_NO_TOTAL || got > max_chars) ? max_chars : got;
-          long_value.insert(long_value.end(), chunk, chunk + n);
+          b.whole.insert(b.whole.end(), chunk, chunk + n);
           if (rc == SQL_SUCCESS) break;
         }
-        append(long_value.data(), static_cast<qsizetype>(long_value.size()), false);
+        column.whole = &b.whole;
       }
-      ++rows_;
     }
-    if (arena_.size() > 0xF0000000u) {
-      close();
-      throw Error(QStringLiteral("The result is too large to hold in memory."));
-    }
+    block.rows_ = static_cast<int>(fetched);
+    reader.take(block);
   }
   return true;
 }
 
-void ResultSet::open(const QString& sql, Connection& conn) {
+void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
   close();
   if (!conn.is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(conn.native_handle());
@@ -445,30 +487,59 @@ void ResultSet::open(const QString& sql, Connection& conn) {
     // only serves for the first row of a block: when one turns up, the query
     // runs again one row at a time.
     const SQLULEN block = static_cast<SQLULEN>(std::clamp<SQLLEN>(1048576 / std::max<SQLLEN>(row_bytes, 1), 16, 4096));
-    if (!read_rows(st.h, bind, block)) {
+    std::vector<bool> numeric;
+    for (const Column& col : columns_) numeric.push_back(col.numeric);
+    if (!read_rows(st.h, bind, numeric, block, reader)) {
       SQLFreeStmt(st.h, SQL_CLOSE);
       rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
       if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
-        Error e = diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The query failed."));
-        close();
-        throw e;
+        throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The query failed."));
       }
-      read_rows(st.h, bind, 1);
+      read_rows(st.h, bind, numeric, 1, reader);
     }
   } else {
-    offsets_.push_back(0);
+    reader.begin(0);
   }
+}
+
+void ResultSet::open(const QString& sql, Connection& conn) {
+  Store store(*this);
+  try {
+    run(sql, conn, store);
+  } catch (...) {
+    close();
+    throw;
+  }
+  if (offsets_.empty()) offsets_.push_back(0);
   open_ = true;
   current_ = 0;
 }
 
-void ResultSet::open_read_only(const QString& sql, Connection& conn) {
+void ResultSet::read(const QString& sql, Connection& conn, RowReader& reader) {
+  try {
+    run(sql, conn, reader);
+  } catch (...) {
+    close();
+    throw;
+  }
+  close();
+}
+
+void ResultSet::read_only(Connection& conn, const std::function<void()>& query) {
   close();
   if (conn.in_transaction()) throw Error(QStringLiteral("A transaction is still open on the connection."));
   // Never committed: it ends with its scope, whatever way that is left.
   Transaction transaction(conn);
   conn.execute(QStringLiteral("START TRANSACTION READ ONLY"));
-  open(sql, conn);
+  query();
+}
+
+void ResultSet::open_read_only(const QString& sql, Connection& conn) {
+  read_only(conn, [&] { open(sql, conn); });
+}
+
+void ResultSet::read_read_only(const QString& sql, Connection& conn, RowReader& reader) {
+  read_only(conn, [&] { read(sql, conn, reader); });
 }
 
 void ResultSet::move_next() {
@@ -508,16 +579,7 @@ double ResultSet::number(int index) const {
   const size_t cell = static_cast<size_t>(current_) * columns_.size() + static_cast<size_t>(index);
   if (nulls_[cell]) return 0.0;
   const std::uint32_t begin = offsets_[cell];
-  const std::uint32_t end = offsets_[cell + 1];
-  // Numbers are ASCII; a longer or other text takes the general way.
-  char16_t ascii[64];
-  if (end - begin > 64) return value(current_, index).number();
-  for (std::uint32_t i = begin; i < end; ++i) {
-    const auto c = static_cast<unsigned char>(arena_[i]);
-    if (c >= 0x80) return value(current_, index).number();
-    ascii[i - begin] = c;
-  }
-  return textnum::numeric_value(QStringView(ascii, static_cast<qsizetype>(end - begin)));
+  return text_number(arena_.data() + begin, offsets_[cell + 1] - begin);
 }
 
 Field ResultSet::field(QStringView name) const {

@@ -9,6 +9,7 @@
 // Every failure of the driver or the server is thrown as db::Error with the
 // server's message; nothing here ends the program.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -147,6 +148,44 @@ class Transaction {
   bool done_ = false;
 };
 
+// Rows of a result as the driver hands them over, a block at a time. Valid
+// only during the RowReader::take call it is passed to; rows and columns
+// count from 0 and must lie within the block.
+class RowBlock {
+ public:
+  int size() const { return rows_; }
+  // The column holds numbers (as Field::is_numeric_column).
+  bool is_numeric_column(int column) const { return columns_[static_cast<std::size_t>(column)].numeric; }
+  bool is_null(int row, int column) const;
+  // The value as the server sent it, in UTF-8; empty for NULL.
+  QByteArrayView text(int row, int column) const;
+  // The numeric value of the text, as Field::number gives it.
+  double number(int row, int column) const;
+
+ private:
+  friend class ResultSet;
+  struct Column {
+    const char* data = nullptr;
+    std::size_t width = 0;
+    const long* ind = nullptr;          // SQLLEN
+    const std::vector<char>* whole = nullptr;  // a value longer than its buffer (one-row blocks)
+    bool numeric = false;
+  };
+  std::vector<Column> columns_;
+  int rows_ = 0;
+};
+
+// What ResultSet::read hands a result to.
+class RowReader {
+ public:
+  virtual ~RowReader() = default;
+  // The result has `rows` rows. Called before the first block, and again
+  // when the reading starts over from the first row (a value turned out
+  // longer than its buffer): what was taken before is to be dropped.
+  virtual void begin(int rows) = 0;
+  virtual void take(const RowBlock& block) = 0;
+};
+
 class ResultSet {
  public:
   ResultSet() = default;
@@ -164,6 +203,15 @@ class ResultSet {
   // Refused (db::Error, nothing sent) while the connection has a transaction
   // open, which starting another would commit.
   void open_read_only(const QString& sql, Connection& conn);
+  // Runs the query and hands its rows to `reader` as they are fetched, a
+  // block at a time, keeping none of them: for a result too large to hold
+  // twice. The result set is closed first and stays closed. Nothing else may
+  // use the connection meanwhile; the thread that runs this may be another
+  // than the one that opened the connection (the statement observer then
+  // hears the query on that thread). Throws db::Error.
+  void read(const QString& sql, Connection& conn, RowReader& reader);
+  // read() inside a read-only transaction, as open_read_only.
+  void read_read_only(const QString& sql, Connection& conn, RowReader& reader);
   void close();
   bool is_open() const { return open_; }
 
@@ -197,11 +245,19 @@ class ResultSet {
     std::size_t chars = 0;
     std::vector<char> buffer;
     std::vector<long> ind;  // SQLLEN
+    std::vector<char> whole;
   };
+  class Store;
+  // Runs `query` inside a read-only transaction that is rolled back however
+  // it ends.
+  void read_only(Connection& conn, const std::function<void()>& query);
+  // Runs the query and hands its rows to `reader`; sets the columns.
+  void run(const QString& sql, Connection& conn, RowReader& reader);
   // Fetches every row with the given block size; false when a value was
-  // longer than its buffer and rowset > 1 (then nothing is kept).
-  bool read_rows(void* statement, std::vector<Binding>& bind, std::size_t rowset);
-  void append(const char* data, qsizetype length, bool is_null);
+  // longer than its buffer and rowset > 1 (before the block that holds it
+  // is handed over).
+  static bool read_rows(void* statement, std::vector<Binding>& bind, const std::vector<bool>& numeric,
+                        std::size_t rowset, RowReader& reader);
 
   bool open_ = false;
   int rows_ = 0;

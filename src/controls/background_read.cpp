@@ -1,0 +1,51 @@
+#include "controls/background_read.h"
+
+#include "platform/worker.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include <algorithm>
+
+void run_painted(const std::function<void()>& work, QWidget& painted) {
+  worker::run(work, [&] { repaint_throttled(&painted); });
+}
+
+BackgroundRead::BackgroundRead(db::RowReader& rows, QLabel& label, QString prefix, int first_shown,
+                               QWidget& repainted, const std::function<void(const QString&)>* observer)
+    : rows_(rows),
+      label_(label),
+      prefix_(std::move(prefix)),
+      first_shown_(first_shown),
+      repainted_(repainted),
+      observer_(observer) {}
+
+void BackgroundRead::begin(int rows) {
+  rows_.begin(rows);
+  read_.store(0);
+  total_.store(rows);
+}
+
+void BackgroundRead::take(const db::RowBlock& block) {
+  rows_.take(block);
+  read_.fetch_add(block.size());
+}
+
+void BackgroundRead::run(const std::function<void()>& read, const std::function<void(int)>& counted) {
+  counted_ = &counted;
+  worker::run(read, [this] { catch_up(); });
+  catch_up();
+  counted_ = nullptr;
+}
+
+void BackgroundRead::catch_up() {
+  const int total = total_.load();
+  if (total >= 0 && !progress_) {
+    (*counted_)(total);
+    progress_.emplace(label_, prefix_, total, repainted_, observer_);
+  }
+  // A read that starts over counts from 0 again; what was shown stays.
+  const int read = std::min(read_.load(), std::max(total, 0));
+  for (; shown_ < read; ++shown_) progress_->show(shown_ + first_shown_);
+  repaint_throttled(&repainted_);
+}
