@@ -2,6 +2,7 @@
 // item list. List files and transfers live in files of their own.
 #include "itemsearch/item_search.h"
 
+#include "controls/background_read.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "controls/repaint.h"
@@ -51,13 +52,6 @@ constexpr QSize kClientSize(784, 696);  // 11760 x 10440 twips
 constexpr QPoint kPlace(352, 131);      // 5280, 1965 twips
 const QColor kLabel1Colour(192, 64, 0);
 
-// A value as the database gave it: numbers stay numbers, NULL stays empty.
-QVariant field_value(const db::Field& f) {
-  if (f.is_null()) return {};
-  if (f.is_numeric_column()) return f.number();
-  return f.text();
-}
-
 void make_white(QWidget* w) {
   QPalette pal = w->palette();
   pal.setColor(QPalette::Window, Qt::white);
@@ -66,6 +60,30 @@ void make_white(QWidget* w) {
 }
 
 }  // namespace
+
+void ItemRows::begin(int rows) {
+  columns.assign(2, GridColumn());
+  for (GridColumn& column : columns) column.reserve(static_cast<std::size_t>(rows));
+}
+
+void ItemRows::take(const db::RowBlock& block) {
+  for (int row = 0; row < block.size(); ++row) {
+    if (block.is_null(row, 0)) {
+      columns[0].push_empty();
+    } else if (block.is_numeric_column(0)) {
+      columns[0].push_number(block.number(row, 0));
+    } else {
+      columns[0].push_utf8(block.text(row, 0));
+    }
+    if (block.is_null(row, 1)) {
+      columns[1].push_empty();
+      continue;
+    }
+    // A comma is one byte in UTF-8 and never part of another character.
+    name_ = block.text(row, 1).toByteArray();
+    columns[1].push_utf8(name_.replace(',', '_'));
+  }
+}
 
 item_search::item_search(QWidget* parent)
     // A fixed dialog frame, kept above the other windows.
@@ -233,11 +251,7 @@ void item_search::update_counter() {
 }
 
 void item_search::search(bool advanced) {
-  int base = itms->RowCount();
-  if (append_chk->checkState() == Qt::Unchecked) {
-    itms->Clear();
-    base = 0;
-  }
+  if (append_chk->checkState() == Qt::Unchecked) itms->Clear();
   std::optional<WaitPointer> hourglass;
   if (advanced) hourglass.emplace();
   try {
@@ -248,31 +262,30 @@ void item_search::search(bool advanced) {
     // read-only transaction.
     if (advanced && sqltext::holds_keyword(filter->text(), u"INTO")) throw db::Error(u"INTO is refused"_s);
     open_db(db_rs, db_conn);
-    if (advanced) {
-      db_rs.open_read_only(sql_text, db_conn);
-    } else {
-      db_rs.open(sql_text, db_conn);
-    }
-    const int n = db_rs.record_count();
+    // The rows are read on a worker thread into the list's own columns while
+    // the label counts them; the list then takes the columns below its rows.
+    ItemRows rows;
+    int n = 0;
+    BackgroundRead reading(rows, *out, u"Loading Item "_s, 1, *this);
+    reading.run(
+        [&] {
+          if (advanced) {
+            db_rs.read_read_only(sql_text, db_conn, reading);
+          } else {
+            db_rs.read(sql_text, db_conn, reading);
+          }
+        },
+        [&](int count) {
+          n = count;
+          if (n > 0 && !hourglass) hourglass.emplace();
+        });
     if (n == 0) {
-      db_rs.close();
       hourglass.reset();
       if (advanced) operator_io().message(u"There were NO results returned!"_s);
       return;
     }
-    itms->setRowCount(itms->RowCount() + n);
-    if (!hourglass) hourglass.emplace();
-    ProgressLabel progress(*out, u"Loading Item "_s, n, *this);
-    for (int i = 1; i <= n; ++i) {
-      progress.show(i);
-      const db::Field name = db_rs.field(1);
-      itms->setCellValue(base + 1, 1, field_value(db_rs.field(0)));
-      itms->setCellValue(base + 1, 2, name.is_null() ? QVariant() : QVariant(QString(name.text()).replace(u',', u'_')));
-      db_rs.move_next();
-      ++base;
-    }
+    itms->model()->append_rows(std::move(rows.columns));
     update_counter();
-    db_rs.close();
     hourglass.reset();
     out->setText(QString());
   } catch (const db::Error& e) {

@@ -14,7 +14,9 @@
 // The "RandomLoot" frame turns the list into custom lootdrops for the NPCs of
 // the main window's NPC grid (see item_search_random.h).
 
+#include "controls/grid_model.h"
 #include "controls/igrid.h"
+#include "platform/odbc.h"
 
 #include <QPointer>
 #include <QString>
@@ -49,6 +51,20 @@ struct LootEditorGrids {
   QPointer<IGrid> allgrids;
   QPointer<IGrid> loottableE;
   QPointer<IGrid> lootdropE;
+};
+
+// The item list's two columns from a search's result, built as its blocks
+// arrive (on any thread; no window needed): the id as a number (as a text
+// when the column holds texts), the name with every comma turned into "_" so
+// that it can go into a list file, NULL as an empty cell.
+class ItemRows : public db::RowReader {
+ public:
+  void begin(int rows) override;
+  void take(const db::RowBlock& block) override;
+  std::vector<GridColumn> columns;
+
+ private:
+  QByteArray name_;
 };
 
 class item_search : public QWidget {
