@@ -79,29 +79,32 @@ LootdropGrid::LootdropGrid(KorvexLoot& window) : w_(window) {
   connect(w_.LiteBtnCtrl3, &LiteBtnCtrl::Click, this, &LootdropGrid::LiteBtnCtrl3_Click);
 }
 
+std::vector<LootdropRow> read_lootdrop_rows(std::uint32_t lootdrop_id) {
+  sql_text = lootdrop_sql::items_query(lootdrop_id);
+  db_rs.open(sql_text, db_conn);
+  std::vector<LootdropRow> rows;
+  rows.reserve(static_cast<std::size_t>(db_rs.record_count()));
+  for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) {
+    const db::Field name = db_rs.field(1);
+    // The grid's column order differs from the statement's from the third on.
+    rows.push_back({db_rs.number(0), name.is_null() ? QVariant() : QVariant(name.text()), db_rs.number(4),
+                    db_rs.number(2), db_rs.number(3), db_rs.number(5), db_rs.number(6), db_rs.number(7)});
+  }
+  db_rs.close();
+  return rows;
+}
+
 bool LootdropGrid::decode_lootdropE(bool report_failure) {
   IGrid& grid = *w_.lootdropE;
   Quiet quiet(quiet_);
   unloaded_ = cur_lootdrop_id;
   try {
     open_db(db_rs, db_conn);
-    sql_text = lootdrop_sql::items_query(cur_lootdrop_id);
-    db_rs.open(sql_text, db_conn);
-    const int n = db_rs.record_count();
-    grid.setRowCount(n);
-    for (int i = 1; i <= n; ++i) {
-      const db::Field name = db_rs.field(1);
-      grid.setCellValue(i, 1, db_rs.field(0).number());
-      grid.setCellValue(i, 2, name.is_null() ? QVariant() : QVariant(name.text()));
-      grid.setCellValue(i, 3, db_rs.field(4).number());
-      grid.setCellValue(i, 4, db_rs.field(2).number());
-      grid.setCellValue(i, 5, db_rs.field(3).number());
-      grid.setCellValue(i, 6, db_rs.field(5).number());
-      grid.setCellValue(i, 7, db_rs.field(6).number());
-      grid.setCellValue(i, 8, db_rs.field(7).number());
-      db_rs.move_next();
-    }
-    db_rs.close();
+    const std::vector<LootdropRow> rows = read_lootdrop_rows(cur_lootdrop_id);
+    grid.setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      for (std::size_t col = 0; col < rows[i].size(); ++col)
+        grid.setCellValue(static_cast<int>(i) + 1, static_cast<int>(col) + 1, rows[i][col]);
     unloaded_.reset();
     return true;
   } catch (const db::Error& e) {

@@ -13,9 +13,12 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class KorvexLoot;
 
@@ -28,6 +31,16 @@ QString delete_entries(std::uint32_t lootdrop_id);
 QString insert_entry(std::uint32_t lootdrop_id, const QStringList& values);
 QString item_probe(std::int32_t item_id);
 }  // namespace lootdrop_sql
+
+// One row of the lootdrop grid as it is read: item id, name, item_charges,
+// equip_item, chance, npc_min_level, npc_max_level, multiplier.
+using LootdropRow = std::array<QVariant, 8>;
+
+// The items of lootdrop `lootdrop_id` whose item is in the catalogue, as the
+// grid shows them: numbers, the name as the server sent it (NULL as nothing).
+// Sets sql_text and reads through db_rs, which it leaves closed. Throws
+// db::Error.
+std::vector<LootdropRow> read_lootdrop_rows(std::uint32_t lootdrop_id);
 
 class LootdropGrid : public QObject {
   Q_OBJECT

@@ -1,6 +1,7 @@
 #include "editor/lootdrop_reorg.h"
 
 #include "controls/igrid.h"
+#include "controls/background_read.h"
 #include "controls/repaint.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
@@ -162,7 +163,8 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
   try {
     open_db(db_rs, db_conn);
     sql_text = reorg_sql::list_query();
-    db_rs.open(sql_text, db_conn);
+    // Half a million ids take the driver most of a second to receive.
+    run_painted([&] { db_rs.open(sql_text, db_conn); }, *out);
     rec_count = db_rs.record_count();
     if (itms->ColCount() == 0) {
       itms->AddCol(u"id"_s, 100, true);
