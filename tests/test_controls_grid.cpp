@@ -14,6 +14,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -115,6 +117,63 @@ TEST(GridCells, HoldWhatTheCallerStored) {
   grid.setCellValue(3, 1, 1);
   grid.setCellValue(1, 0, 1);
   EXPECT_EQ(grid.RowCount(), 2);
+}
+
+// Cells keep what was stored, also past the compact forms a cell holds
+// (numbers beyond 48 bits, texts UTF-8 cannot carry), after the column's
+// unused texts were dropped, after removals, and below rows a loader's
+// columns were appended to.
+TEST(GridCells, KeepEveryValueThroughRewritesRemovalsAndAppends) {
+  const QList<QVariant> values = {QVariant(),
+                                  QVariant(-7),
+                                  QVariant(std::numeric_limits<int>::min()),
+                                  QVariant(qlonglong{-140737488355328}),  // -2^47
+                                  QVariant(qlonglong{140737488355328}),   // 2^47
+                                  QVariant(std::numeric_limits<qlonglong>::min()),
+                                  QVariant(std::numeric_limits<qlonglong>::max()),
+                                  QVariant(-0.5),
+                                  QVariant(std::numeric_limits<double>::infinity()),
+                                  QVariant(u"Tarn's Rest \u00e9 \U0001F5E1"_s),
+                                  QVariant(QString(QChar(0xD800)) + u"x"_s),
+                                  QVariant(QString()),
+                                  QVariant(u"same"_s),
+                                  QVariant(u"same"_s)};
+  const auto expect_values = [&](const GridModel& model, int first_row, const char* when) {
+    for (int i = 0; i < values.size(); ++i) {
+      const QVariant cell = model.cell(first_row + i, 0);
+      EXPECT_EQ(cell.typeId(), values[i].typeId()) << when << ", value " << i;
+      EXPECT_EQ(cell, values[i]) << when << ", value " << i;
+    }
+  };
+  GridModel model;
+  model.add_column(u"a"_s);
+  model.set_row_count(static_cast<int>(values.size()) + 1);
+  for (int i = 0; i < values.size(); ++i) model.set_cell(i + 1, 0, values[i]);
+  expect_values(model, 1, "as stored");
+  model.set_cell(0, 0, std::numeric_limits<double>::quiet_NaN());
+  EXPECT_TRUE(std::isnan(model.cell(0, 0).toDouble()));
+
+  // Rewriting one cell with ever new texts leaves megabytes of texts no cell
+  // names; they are dropped on the way.
+  for (int i = 0; i < 40000; ++i) model.set_cell(0, 0, u"rewritten text number %1"_s.arg(i));
+  EXPECT_EQ(model.cell(0, 0), QVariant(u"rewritten text number 39999"_s));
+  expect_values(model, 1, "after the rewrites");
+  model.remove_row(0);
+  expect_values(model, 0, "after a removal");
+
+  GridColumn loaded;
+  loaded.push_utf8("from the loader");
+  loaded.push_empty();
+  loaded.push_number(12);
+  loaded.push_back(u"last"_s);
+  model.append_rows({loaded});
+  expect_values(model, 0, "after the append");
+  const int below = static_cast<int>(values.size());
+  EXPECT_EQ(model.row_count(), below + 4);
+  EXPECT_EQ(model.cell(below, 0), QVariant(u"from the loader"_s));
+  EXPECT_FALSE(model.cell(below + 1, 0).isValid());
+  EXPECT_EQ(model.cell(below + 2, 0), QVariant(12.0));
+  EXPECT_EQ(model.cell(below + 3, 0), QVariant(u"last"_s));
 }
 
 TEST(GridRows, RowCountGrowsAndShrinksKeepingValues) {

@@ -1,8 +1,13 @@
+#include "controls/background_read.h"
 #include "platform/odbc.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
 #include "support/testdb.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <gtest/gtest.h>
 
 using testing_support::DbTest;
@@ -253,6 +258,75 @@ TEST_F(Database, OpenDbGivesAFreshResultSetAndConnection) {
   open_db(db_rs, db_conn);
   EXPECT_FALSE(db_rs.is_open());
   EXPECT_TRUE(db_conn.is_open());
+}
+
+// A result the server takes its time over arrives on a worker thread: the
+// label is painted all the while, no input is handled meanwhile (the key
+// waits for the handler's end), every row is counted once, in order, after
+// the row count, even when a long value makes the reading start over; a
+// refused query is thrown on the calling thread.
+TEST_F(Database, BackgroundReadPaintsWhileTheServerWorksAndHandlesNoInput) {
+  QString long_name(3000, u'q');
+  scratch->exec(QStringLiteral("INSERT INTO npc_types (id, name, level) VALUES (1,'a',1),(2,'b',1),(3,'") + long_name +
+                QStringLiteral("',1),(4,'d',1)"));
+  struct Names : db::RowReader {
+    void begin(int rows) override {
+      ++begun;
+      names.clear();
+      names.reserve(static_cast<std::size_t>(rows));
+    }
+    void take(const db::RowBlock& block) override {
+      for (int r = 0; r < block.size(); ++r) names.push_back(block.text(r, 1).toByteArray());
+    }
+    int begun = 0;
+    std::vector<QByteArray> names;
+  } names;
+  struct Paints : QObject {
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++count;
+      return false;
+    }
+    int count = 0;
+  } paints;
+  QLabel label;
+  label.show();
+  label.installEventFilter(&paints);
+  QLineEdit box;
+  box.show();
+  QCoreApplication::processEvents();
+  QCoreApplication::postEvent(&box, new QKeyEvent(QEvent::KeyPress, Qt::Key_K, Qt::NoModifier, QStringLiteral("k")));
+
+  QStringList steps;
+  const std::function<void(const QString&)> observer = [&](const QString& text) { steps << text; };
+  int counted = -1;
+  BackgroundRead reading(names, label, QStringLiteral("Loading NPC "), 1, label, &observer);
+  open_db(db_rs, db_conn);
+  paints.count = 0;
+  reading.run(
+      [&] {
+        db_rs.read(QStringLiteral("SELECT id, name FROM npc_types WHERE SLEEP(0.15)=0 ORDER BY id"), db_conn, reading);
+      },
+      [&](int rows) {
+        counted = rows;
+        steps << QStringLiteral("counted");
+      });
+  EXPECT_GE(paints.count, 10) << "four rows at 0.15 s each, painted about 30 times a second";
+  EXPECT_EQ(box.text(), QString()) << "input waits for the handler's end";
+  EXPECT_EQ(counted, 4);
+  EXPECT_EQ(steps, (QStringList{QStringLiteral("counted"), QStringLiteral("Loading NPC 1/4"),
+                                QStringLiteral("Loading NPC 2/4"), QStringLiteral("Loading NPC 3/4"),
+                                QStringLiteral("Loading NPC 4/4")}));
+  EXPECT_EQ(label.text(), QStringLiteral("Loading NPC 4/4"));
+  EXPECT_EQ(names.begun, 2) << "the long value makes the reading start over";
+  EXPECT_EQ(names.names, (std::vector<QByteArray>{"a", "b", long_name.toUtf8(), "d"}));
+  EXPECT_FALSE(db_rs.is_open());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(box.text(), QStringLiteral("k"));
+
+  BackgroundRead refused(names, label, QStringLiteral("Loading NPC "), 1, label);
+  EXPECT_THROW(refused.run([&] { db_rs.read(QStringLiteral("SELECT nothing FROM npc_types"), db_conn, refused); },
+                           [](int) { ADD_FAILURE() << "no count for a refused query"; }),
+               db::Error);
 }
 
 }  // namespace
