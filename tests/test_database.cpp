@@ -264,7 +264,8 @@ TEST_F(Database, OpenDbGivesAFreshResultSetAndConnection) {
 // label is painted all the while, no input is handled meanwhile (the key
 // waits for the handler's end), every row is counted once, in order, after
 // the row count, even when a long value makes the reading start over; a
-// refused query is thrown on the calling thread.
+// refused query is thrown on the calling thread, whose connection still
+// works.
 TEST_F(Database, BackgroundReadPaintsWhileTheServerWorksAndHandlesNoInput) {
   QString long_name(3000, u'q');
   scratch->exec(QStringLiteral("INSERT INTO npc_types (id, name, level) VALUES (1,'a',1),(2,'b',1),(3,'") + long_name +
@@ -327,6 +328,10 @@ TEST_F(Database, BackgroundReadPaintsWhileTheServerWorksAndHandlesNoInput) {
   EXPECT_THROW(refused.run([&] { db_rs.read(QStringLiteral("SELECT nothing FROM npc_types"), db_conn, refused); },
                            [](int) { ADD_FAILURE() << "no count for a refused query"; }),
                db::Error);
+  // The driver kept its lock of the connection on the worker thread after
+  // the failure; this thread must still get through.
+  db_rs.open(QStringLiteral("SELECT 7"), db_conn);
+  EXPECT_EQ(db_rs.field(0).text(), QStringLiteral("7"));
 }
 
 }  // namespace

@@ -154,7 +154,10 @@ void lootdrop_reorg::Command1_Click() {
     repaint_now(out);
     return;
   }
-  for (int row = 1; row <= itms->RowCount(); ++row) itms->setCellValue(row, 1, itms->CellValue(row, 2));
+  for (int row = 1; row <= itms->RowCount(); ++row) {
+    itms->setCellValue(row, 1, itms->CellValue(row, 2));
+    if ((row & 4095) == 0) repaint_throttled(out);
+  }
   show_progress(u"COMPLETED!"_s, true);
   repaint();
 }

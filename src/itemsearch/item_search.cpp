@@ -267,18 +267,18 @@ void item_search::search(bool advanced) {
     ItemRows rows;
     int n = 0;
     BackgroundRead reading(rows, *out, u"Loading Item "_s, 1, *this);
-    reading.run(
-        [&] {
-          if (advanced) {
-            db_rs.read_read_only(sql_text, db_conn, reading);
-          } else {
-            db_rs.read(sql_text, db_conn, reading);
-          }
-        },
-        [&](int count) {
-          n = count;
-          if (n > 0 && !hourglass) hourglass.emplace();
-        });
+    const auto read = [&] {
+      reading.run([&] { db_rs.read(sql_text, db_conn, reading); },
+                  [&](int count) {
+                    n = count;
+                    if (n > 0 && !hourglass) hourglass.emplace();
+                  });
+    };
+    if (advanced) {
+      db_rs.read_only(db_conn, read);
+    } else {
+      read();
+    }
     if (n == 0) {
       hourglass.reset();
       if (advanced) operator_io().message(u"There were NO results returned!"_s);

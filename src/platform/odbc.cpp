@@ -162,6 +162,7 @@ Connection::~Connection() {
 
 void Connection::open() {
   close();
+  opened_on_ = std::this_thread::get_id();
   changed_ = false;
   last_rollback_ = Rollback::undone;
   SQLHENV env = shared_env();
@@ -191,6 +192,21 @@ void Connection::close() {
     throw std::logic_error("The database connection cannot be closed while a transaction is open.");
   }
   drop();
+}
+
+void Connection::renew_after_failure() {
+  if (std::this_thread::get_id() == opened_on_) return;
+  const bool was_open = is_open();
+  const std::thread::id opener = opened_on_;
+  drop();
+  if (was_open) {
+    try {
+      open();
+    } catch (const Error&) {
+      // Closed: the next operation connects again.
+    }
+  }
+  opened_on_ = opener;
 }
 
 void Connection::drop() {
@@ -508,6 +524,7 @@ void ResultSet::open(const QString& sql, Connection& conn) {
     run(sql, conn, store);
   } catch (...) {
     close();
+    conn.renew_after_failure();
     throw;
   }
   if (offsets_.empty()) offsets_.push_back(0);
@@ -520,6 +537,7 @@ void ResultSet::read(const QString& sql, Connection& conn, RowReader& reader) {
     run(sql, conn, reader);
   } catch (...) {
     close();
+    conn.renew_after_failure();
     throw;
   }
   close();
@@ -536,10 +554,6 @@ void ResultSet::read_only(Connection& conn, const std::function<void()>& query) 
 
 void ResultSet::open_read_only(const QString& sql, Connection& conn) {
   read_only(conn, [&] { open(sql, conn); });
-}
-
-void ResultSet::read_read_only(const QString& sql, Connection& conn, RowReader& reader) {
-  read_only(conn, [&] { read(sql, conn, reader); });
 }
 
 void ResultSet::move_next() {

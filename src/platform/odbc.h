@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace db {
@@ -108,6 +109,13 @@ class Connection {
   Rollback end_transaction(bool commit);
   // Closes without regard to a transaction (the server ends it).
   void drop();
+  friend class ResultSet;
+  // After a query failed on a thread other than the one that opened the
+  // connection: closes it and connects again, on that thread. The driver
+  // keeps its lock of the connection after a failed query; the thread that
+  // holds it may take it again, any other would wait for it forever.
+  void renew_after_failure();
+  std::thread::id opened_on_;
   QString connection_string_;
   void* dbc_ = nullptr;
   bool open_ = false;
@@ -210,8 +218,12 @@ class ResultSet {
   // than the one that opened the connection (the statement observer then
   // hears the query on that thread). Throws db::Error.
   void read(const QString& sql, Connection& conn, RowReader& reader);
-  // read() inside a read-only transaction, as open_read_only.
-  void read_read_only(const QString& sql, Connection& conn, RowReader& reader);
+  // Runs `query` (a read through this result set) inside a read-only
+  // transaction, as open_read_only does. The transaction is begun and ended
+  // on this thread even when `query` reads on a worker thread: the driver
+  // keeps a lock of the connection across some of those calls, which another
+  // thread would then wait for forever.
+  void read_only(Connection& conn, const std::function<void()>& query);
   void close();
   bool is_open() const { return open_; }
 
@@ -248,9 +260,7 @@ class ResultSet {
     std::vector<char> whole;
   };
   class Store;
-  // Runs `query` inside a read-only transaction that is rolled back however
-  // it ends.
-  void read_only(Connection& conn, const std::function<void()>& query);
+
   // Runs the query and hands its rows to `reader`; sets the columns.
   void run(const QString& sql, Connection& conn, RowReader& reader);
   // Fetches every row with the given block size; false when a value was
