@@ -469,6 +469,16 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, const std
 
 void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
   close();
+  try {
+    run_query(sql, conn, reader);
+  } catch (...) {
+    close();
+    conn.renew_after_failure();
+    throw;
+  }
+}
+
+void ResultSet::run_query(const QString& sql, Connection& conn, RowReader& reader) {
   if (!conn.is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(conn.native_handle());
   Statement st(dbc);
@@ -520,26 +530,14 @@ void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
 
 void ResultSet::open(const QString& sql, Connection& conn) {
   Store store(*this);
-  try {
-    run(sql, conn, store);
-  } catch (...) {
-    close();
-    conn.renew_after_failure();
-    throw;
-  }
+  run(sql, conn, store);
   if (offsets_.empty()) offsets_.push_back(0);
   open_ = true;
   current_ = 0;
 }
 
 void ResultSet::read(const QString& sql, Connection& conn, RowReader& reader) {
-  try {
-    run(sql, conn, reader);
-  } catch (...) {
-    close();
-    conn.renew_after_failure();
-    throw;
-  }
+  run(sql, conn, reader);
   close();
 }
 

@@ -261,8 +261,10 @@ class ResultSet {
   };
   class Store;
 
-  // Runs the query and hands its rows to `reader`; sets the columns.
+  // Runs the query and hands its rows to `reader`; sets the columns. On a
+  // failure the result set is closed (and see renew_after_failure).
   void run(const QString& sql, Connection& conn, RowReader& reader);
+  void run_query(const QString& sql, Connection& conn, RowReader& reader);
   // Fetches every row with the given block size; false when a value was
   // longer than its buffer and rowset > 1 (before the block that holds it
   // is handed over).
