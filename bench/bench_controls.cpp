@@ -3,10 +3,10 @@
 #include "controls/igrid.h"
 #include "support.h"
 
-#include <QElapsedTimer>
-#include <QTableWidget>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <QElapsedTimer>
+#include <QTableWidget>
 
 #include <memory>
 
@@ -19,11 +19,16 @@ constexpr int kCols = 5;
 // a loader reading them from the database would.
 QVariant npc_value(int row, int col) {
   switch (col) {
-    case 0: return double(row + 1);
-    case 1: return QString(QStringView(u"a_skeleton_").toString() + QString::number(row));
-    case 2: return double(row % 70 + 1);
-    case 3: return QStringView(u"sallowmere2").toString();
-    default: return double(row % 500);
+    case 0:
+      return double(row + 1);
+    case 1:
+      return QString(QStringView(u"a_skeleton_").toString() + QString::number(row));
+    case 2:
+      return double(row % 70 + 1);
+    case 3:
+      return QStringView(u"sallowmere2").toString();
+    default:
+      return double(row % 500);
   }
 }
 

@@ -5,8 +5,8 @@
 #include "startup/shared.h"
 #include "support.h"
 
-#include <QElapsedTimer>
 #include <benchmark/benchmark.h>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -50,18 +50,21 @@ void BM_ReadNpcsVsClient(benchmark::State& state) {
   state.counters["client_ms"] = median(client) * 1000;
   state.counters["ratio"] = ratio;
   state.counters["ratio_vs_compressed"] = ratio_compressed;
-  std::printf("read 100,000 NPCs: ours %.1f ms, mariadb client %.1f ms (ratio %.2f, target <= 1.5); "
-              "client with --compress like our connection %.1f ms (ratio %.2f)\n",
-              median(ours) * 1000, median(client) * 1000, ratio, median(client_compressed) * 1000, ratio_compressed);
+  std::printf(
+      "read 100,000 NPCs: ours %.1f ms, mariadb client %.1f ms (ratio %.2f, target <= 1.5); "
+      "client with --compress like our connection %.1f ms (ratio %.2f)\n",
+      median(ours) * 1000, median(client) * 1000, ratio, median(client_compressed) * 1000, ratio_compressed);
 }
 BENCHMARK(BM_ReadNpcsVsClient)->Iterations(7)->Unit(benchmark::kMillisecond);
 
 void fill_lootdrops(int count) {
   bench_support::exec(QStringLiteral("DELETE FROM lootdrop"));
   bench_support::exec(QStringLiteral("SET SESSION max_recursive_iterations = 10000000"));
-  bench_support::exec(QStringLiteral(
-      "INSERT INTO lootdrop (id, name) WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq "
-      "WHERE n < %1) SELECT n, CONCAT('drop_', n) FROM seq").arg(count));
+  bench_support::exec(
+      QStringLiteral(
+          "INSERT INTO lootdrop (id, name) WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq "
+          "WHERE n < %1) SELECT n, CONCAT('drop_', n) FROM seq")
+          .arg(count));
 }
 
 double first_free_seconds(int expected) {

@@ -9,12 +9,12 @@
 #include "startup/settings.h"
 #include "support.h"
 
+#include <benchmark/benchmark.h>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <memory>
 
 namespace {

@@ -31,7 +31,8 @@ void ensure_lootdrop() {
       QStringLiteral("WITH RECURSIVE seq(n) AS (SELECT %1 UNION ALL SELECT n + 1 FROM seq WHERE n < %2) ")
           .arg(kFirstItem)
           .arg(kFirstItem + kEntries - 1);
-  bench_support::exec(QStringLiteral("DELETE FROM items WHERE id BETWEEN %1 AND %2").arg(kFirstItem).arg(kFirstItem + kEntries - 1));
+  bench_support::exec(
+      QStringLiteral("DELETE FROM items WHERE id BETWEEN %1 AND %2").arg(kFirstItem).arg(kFirstItem + kEntries - 1));
   bench_support::exec(QStringLiteral("INSERT INTO items (id,Name) ") + seq +
                       QStringLiteral("SELECT n, CONCAT('Bench Trinket ', n) FROM seq"));
   bench_support::exec(QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=%1").arg(kLootdrop));
@@ -72,8 +73,7 @@ void BM_LootdropSave200VsClient(benchmark::State& state) {
   Editor editor;
   // The statements the save sends, replayed inside one client process, so
   // neither side's figure holds a program start or a connect.
-  const QStringList sent =
-      bench_support::captured_statements([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); });
+  const QStringList sent = bench_support::captured_statements([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); });
   std::vector<double> ours, client;
   for (auto _ : state) {
     ours.push_back(bench_support::seconds_of([&] { editor.drops->lootdropE_AfterCommitEdit(1, 1); }));
@@ -84,10 +84,11 @@ void BM_LootdropSave200VsClient(benchmark::State& state) {
   state.counters["ours_ms"] = bench_support::median(ours) * 1000;
   state.counters["client_ms"] = bench_support::median(client) * 1000;
   state.counters["ratio"] = ratio;
-  std::printf("lootdrop save of %d entries (with reload and card): ours %.1f ms, its %d statements through "
-              "mariadb --compress %.1f ms, ratio %.2f (target <= 2) %s\n",
-              kEntries, bench_support::median(ours) * 1000, static_cast<int>(sent.size()),
-              bench_support::median(client) * 1000, ratio, ratio <= 2 ? "met" : "MISSED");
+  std::printf(
+      "lootdrop save of %d entries (with reload and card): ours %.1f ms, its %d statements through "
+      "mariadb --compress %.1f ms, ratio %.2f (target <= 2) %s\n",
+      kEntries, bench_support::median(ours) * 1000, static_cast<int>(sent.size()), bench_support::median(client) * 1000,
+      ratio, ratio <= 2 ? "met" : "MISSED");
 }
 BENCHMARK(BM_LootdropSave200VsClient)->Iterations(15)->Unit(benchmark::kMillisecond);
 
@@ -95,7 +96,8 @@ void BM_LoottableRowPress(benchmark::State& state) {
   Editor editor;
   std::vector<double> ours;
   for (auto _ : state) {
-    ours.push_back(bench_support::seconds_of([&] { editor.tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 1, 1); }));
+    ours.push_back(
+        bench_support::seconds_of([&] { editor.tables->loottableE_MouseDown(Qt::LeftButton, {}, 0, 0, 1, 1); }));
   }
   if (editor.window->lootdropE->RowCount() != kEntries || cur_item_id != kFirstItem)
     std::printf("the press did not load the lootdrop!\n");

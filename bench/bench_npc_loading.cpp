@@ -11,14 +11,14 @@
 #include "startup/shared.h"
 #include "support.h"
 
+#include <benchmark/benchmark.h>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <memory>
@@ -84,10 +84,11 @@ struct Timings {
     state.counters["client_ms"] = median(client) * 1000;
     state.counters["ratio"] = ratio;
     state.counters["ratio_vs_compressed"] = ratio_compressed;
-    std::printf("%s: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2) %s; "
-                "client with --compress like our connection %.1f ms (ratio %.2f)\n",
-                what.toUtf8().constData(), median(ours) * 1000, median(client) * 1000, ratio,
-                ratio <= 2 ? "met" : "MISSED", median(compressed) * 1000, ratio_compressed);
+    std::printf(
+        "%s: ours %.1f ms, mariadb client %.1f ms, ratio %.2f (target <= 2) %s; "
+        "client with --compress like our connection %.1f ms (ratio %.2f)\n",
+        what.toUtf8().constData(), median(ours) * 1000, median(client) * 1000, ratio, ratio <= 2 ? "met" : "MISSED",
+        median(compressed) * 1000, ratio_compressed);
   }
 };
 
@@ -103,8 +104,9 @@ void ensure_spawns() {
   bench_support::exec(QStringLiteral("SET SESSION max_recursive_iterations = 10000000"));
   for (const char* table : {"spawn2", "spawnentry", "spawngroup"})
     bench_support::exec(QStringLiteral("DELETE FROM ") + QLatin1StringView(table));
-  const QString seq = QStringLiteral("WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) ")
-                          .arg(kSpawnPoints);
+  const QString seq =
+      QStringLiteral("WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) ")
+          .arg(kSpawnPoints);
   bench_support::exec(QStringLiteral("INSERT INTO spawngroup (id,name) ") + seq +
                       QStringLiteral("SELECT n, CONCAT('g', n) FROM seq"));
   bench_support::exec(QStringLiteral("INSERT INTO spawnentry (spawngroupID,npcID,chance) ") + seq +
@@ -138,9 +140,10 @@ void BM_LevelLoaderAllNpcsVsClient(benchmark::State& state) {
   const double peak = bench_support::peak_since_reset_mb();
   state.counters["peak_MB"] = peak;
   t.report(state, QStringLiteral("level loader, %1 NPCs").arg(kNpcs));
-  std::printf("  process peak during the loads %.0f MB (target <= 150) %s, growth over the baseline just before "
-              "%.0f MB; progress label painted %.1f times a load\n",
-              peak, peak <= 150 ? "met" : "MISSED", peak - baseline, double(paints.count) / double(state.iterations()));
+  std::printf(
+      "  process peak during the loads %.0f MB (target <= 150) %s, growth over the baseline just before "
+      "%.0f MB; progress label painted %.1f times a load\n",
+      peak, peak <= 150 ? "met" : "MISSED", peak - baseline, double(paints.count) / double(state.iterations()));
   if (w.allgrids->RowCount() != kNpcs) state.SkipWithError("the grid was not filled");
 }
 BENCHMARK(BM_LevelLoaderAllNpcsVsClient)->Iterations(7)->Unit(benchmark::kMillisecond);

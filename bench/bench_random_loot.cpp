@@ -10,8 +10,8 @@
 #include "startup/shared.h"
 #include "support.h"
 
-#include <QLineEdit>
 #include <benchmark/benchmark.h>
+#include <QLineEdit>
 
 #include <cstdio>
 #include <memory>

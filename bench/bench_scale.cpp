@@ -20,12 +20,12 @@
 #include "startup/shared.h"
 #include "support.h"
 
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -202,10 +202,12 @@ QStringList set_based_loottables(std::int64_t base, std::int32_t own) {
           .arg(b),
       QStringLiteral("INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) "
                      "SELECT lt,'ZiridezivuR3',1,1000,0,0 FROM bench_new"),
-      QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
-                     "SELECT lt,%1,1,1,0,100 FROM bench_new")
+      QStringLiteral(
+          "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
+          "SELECT lt,%1,1,1,0,100 FROM bench_new")
           .arg(own),
-      QStringLiteral("UPDATE npc_types JOIN bench_new ON npc_types.id=bench_new.npc SET npc_types.loottable_id=bench_new.lt"),
+      QStringLiteral(
+          "UPDATE npc_types JOIN bench_new ON npc_types.id=bench_new.npc SET npc_types.loottable_id=bench_new.lt"),
       QStringLiteral("COMMIT"),
   };
 }
@@ -257,8 +259,8 @@ void BM_MakeLoottables(benchmark::State& state) {
     state.ResumeTiming();
   }
   undo_loottables(base);
-  const QString what = QStringLiteral("make loottables %1x (%2 of %3 listed NPCs)").arg(scale).arg(without).arg(
-      w.allgrids->RowCount());
+  const QString what =
+      QStringLiteral("make loottables %1x (%2 of %3 listed NPCs)").arg(scale).arg(without).arg(w.allgrids->RowCount());
   report(state, what, runs, QStringLiteral("set-based statements through mariadb --compress"), 2);
   report_growth(QStringLiteral("make loottables"), scale, median(runs.ours), 12);
 }
@@ -304,9 +306,10 @@ void BM_LevelLoaderAllNpcs(benchmark::State& state) {
   const double peak = *std::max_element(peaks.begin(), peaks.end());
   const double growth = *std::max_element(growths.begin(), growths.end());
   state.counters["peak_MB"] = peak;
-  std::printf("  memory: process peak during the load %.0f MB (target <= 250) %s, growth over the baseline just "
-              "before %.0f MB\n",
-              peak, verdict(peak, 250), growth);
+  std::printf(
+      "  memory: process peak during the load %.0f MB (target <= 250) %s, growth over the baseline just "
+      "before %.0f MB\n",
+      peak, verdict(peak, 250), growth);
   report_growth(QStringLiteral("level loader"), scale, median(runs.ours), 12);
 }
 BENCHMARK(BM_LevelLoaderAllNpcs)->Arg(1)->Arg(10)->Iterations(3)->Unit(benchmark::kMillisecond);

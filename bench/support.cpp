@@ -2,6 +2,7 @@
 
 #include "platform/readers.h"
 
+#include <sys/resource.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
-#include <sys/resource.h>
 
 namespace bench_support {
 namespace {
@@ -67,8 +67,9 @@ void load_schema() {
 
 QStringList client_args() {
   const Server s = server();
-  return {QStringLiteral("--no-defaults"), QStringLiteral("-h127.0.0.1"), QStringLiteral("-P%1").arg(s.port),
-          QStringLiteral("-u") + s.user, QStringLiteral("-p") + s.password, QStringLiteral("--batch"),
+  return {QStringLiteral("--no-defaults"),       QStringLiteral("-h127.0.0.1"),
+          QStringLiteral("-P%1").arg(s.port),    QStringLiteral("-u") + s.user,
+          QStringLiteral("-p") + s.password,     QStringLiteral("--batch"),
           QStringLiteral("--skip-column-names"), kDatabase};
 }
 
@@ -152,7 +153,8 @@ QStringList captured_statements(const std::function<void()>& run) {
   run();
   c.execute(QStringLiteral("SET GLOBAL general_log=OFF"));
   rs.open(QStringLiteral("SELECT CONVERT(argument USING utf8mb4) FROM mysql.general_log WHERE command_type='Query' "
-                         "AND thread_id<>") + self + QStringLiteral(" ORDER BY event_time"),
+                         "AND thread_id<>") +
+              self + QStringLiteral(" ORDER BY event_time"),
           c);
   QStringList statements;
   for (rs.move_first(); !rs.eof(); rs.move_next()) statements << rs.field(0).text();
@@ -182,7 +184,8 @@ void copy_tables(const QString& database, const QStringList& tables) {
   for (const QString& table : tables) {
     admin().execute(QStringLiteral("DROP TABLE IF EXISTS ") + table);
     admin().execute(QStringLiteral("CREATE TABLE ") + table + QStringLiteral(" LIKE ") + database + u'.' + table);
-    admin().execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" SELECT * FROM ") + database + u'.' + table);
+    admin().execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" SELECT * FROM ") + database + u'.' +
+                    table);
   }
 }
 
@@ -193,10 +196,9 @@ void ensure_npcs(int count) {
   if (rs.field(0).number() == count && rs.field(1).number() == count) return;
   admin().execute(QStringLiteral("DELETE FROM npc_types"));
   admin().execute(QStringLiteral("SET SESSION max_recursive_iterations = 10000000"));
-  admin().execute(QStringLiteral(
-      "INSERT INTO npc_types (id, name, level, loottable_id) "
-      "WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) "
-      "SELECT n, CONCAT('a_bench_npc_', n), 1 + (n MOD 127), n MOD 26000 FROM seq")
+  admin().execute(QStringLiteral("INSERT INTO npc_types (id, name, level, loottable_id) "
+                                 "WITH RECURSIVE seq(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM seq WHERE n < %1) "
+                                 "SELECT n, CONCAT('a_bench_npc_', n), 1 + (n MOD 127), n MOD 26000 FROM seq")
                       .arg(count));
 }
 

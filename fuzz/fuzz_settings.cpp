@@ -7,7 +7,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const QString text = readers::decode_text(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+  const QString text =
+      readers::decode_text(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
   DbSettings s;
   if (parse_db_ini(text, s)) {
     if (s.server.isEmpty() || s.password.isEmpty() || s.database.isEmpty() || !s.data_folder.endsWith(u'\\')) {

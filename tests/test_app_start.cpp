@@ -2,8 +2,8 @@
 #include "startup/app_start.h"
 #include "support/testdb.h"
 
-#include <QEvent>
 #include <gtest/gtest.h>
+#include <QEvent>
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The push button driven with real mouse events on the headless platform.
 #include "controls/litebtnctrl.h"
 
+#include <gtest/gtest.h>
 #include <QCursor>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include <memory>
 

@@ -4,6 +4,7 @@
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModelTester>
 #include <QFontInfo>
 #include <QHeaderView>
@@ -12,7 +13,6 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
@@ -39,9 +39,7 @@ struct Grid {
   }
   QWidget* cells() const { return grid.view()->viewport(); }
   // Middle of a cell, in the cell area's coordinates (1-based).
-  QPoint at(int row, int col) const {
-    return grid.view()->visualRect(grid.model()->index(row - 1, col - 1)).center();
-  }
+  QPoint at(int row, int col) const { return grid.view()->visualRect(grid.model()->index(row - 1, col - 1)).center(); }
 };
 
 QVariant column1(const IGrid& grid, int row) { return grid.CellValue(row, 1); }
@@ -273,11 +271,12 @@ TEST(GridEdits, ReadOnlyGridTakesNoTyping) {
 TEST(GridMouse, MouseDownReportsTheRowUnderThePointerBeforeTheRowChanges) {
   Grid g(3);
   std::vector<std::string> events;
-  QObject::connect(&g.grid, &IGrid::MouseDown, &g.grid,
-                   [&](Qt::MouseButton button, Qt::KeyboardModifiers, int, int, int row, int col) {
-                     const int cur = g.grid.CurRow();
-                     events.push_back(u"down %1 %2 %3 cur %4"_s.arg(int(button)).arg(row).arg(col).arg(cur).toStdString());
-                   });
+  QObject::connect(
+      &g.grid, &IGrid::MouseDown, &g.grid,
+      [&](Qt::MouseButton button, Qt::KeyboardModifiers, int, int, int row, int col) {
+        const int cur = g.grid.CurRow();
+        events.push_back(u"down %1 %2 %3 cur %4"_s.arg(int(button)).arg(row).arg(col).arg(cur).toStdString());
+      });
   QObject::connect(&g.grid, &IGrid::CurRowChange, &g.grid,
                    [&] { events.push_back(u"cur %1"_s.arg(g.grid.CurRow()).toStdString()); });
 
@@ -289,8 +288,7 @@ TEST(GridMouse, MouseDownReportsTheRowUnderThePointerBeforeTheRowChanges) {
   QTest::mousePress(g.cells(), Qt::LeftButton, {}, QPoint(10, g.at(3, 1).y() + 60));
   QTest::mouseRelease(g.cells(), Qt::LeftButton, {}, QPoint(10, g.at(3, 1).y() + 60));
 
-  const std::vector<std::string> expected{"down 1 2 4 cur 0", "cur 2", "down 2 3 1 cur 2", "cur 3",
-                                          "down 1 0 1 cur 3"};
+  const std::vector<std::string> expected{"down 1 2 4 cur 0", "cur 2", "down 2 3 1 cur 2", "cur 3", "down 1 0 1 cur 3"};
   EXPECT_EQ(events, expected);
 }
 

@@ -4,11 +4,11 @@
 #include "startup/shared.h"
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 using testing_support::DbTest;
 
@@ -26,8 +26,9 @@ TEST_F(Database, ConnectionStringIsBuiltFromTheSettingsAsTheyAre) {
 }
 
 TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {
-  scratch->exec(QStringLiteral("INSERT INTO zone (short_name, long_name, zoneidnumber) VALUES "
-                               "('sallowmere', 'South Sallowmere', 1), (NULL, '', 2), ('', 'Tarn''s Rest \xe9', 3)"));
+  scratch->exec(
+      QStringLiteral("INSERT INTO zone (short_name, long_name, zoneidnumber) VALUES "
+                     "('sallowmere', 'South Sallowmere', 1), (NULL, '', 2), ('', 'Tarn''s Rest \xe9', 3)"));
   open_db(db_rs, db_conn);
   db_rs.open(QStringLiteral("SELECT short_name, long_name, zoneidnumber FROM zone ORDER BY zoneidnumber"), db_conn);
   ASSERT_EQ(db_rs.record_count(), 3);
@@ -85,7 +86,8 @@ TEST_F(Database, LongTextsAndManyRowsComeBackWhole) {
   scratch->exec(QStringLiteral("UPDATE npc_types SET name = CONCAT(REPEAT('x', 5000), 'end') WHERE id = 4321"));
   db_rs.open(QStringLiteral("SELECT name FROM npc_types WHERE id BETWEEN 4300 AND 4400 ORDER BY id"), db_conn);
   ASSERT_EQ(db_rs.record_count(), 101);
-  EXPECT_EQ(db_rs.value(21, 0).text().size(), 5003) << db_rs.value(21, 0).text().toStdString() << db_rs.value(20, 0).text().left(20).toStdString();
+  EXPECT_EQ(db_rs.value(21, 0).text().size(), 5003)
+      << db_rs.value(21, 0).text().toStdString() << db_rs.value(20, 0).text().left(20).toStdString();
   EXPECT_TRUE(db_rs.value(21, 0).text().endsWith(u"end"));
   EXPECT_EQ(db_rs.value(22, 0).text(), u"npc_4322");
 }
@@ -238,7 +240,7 @@ TEST_F(Database, FirstFreeIdReportsAFullRangeInsteadOfLooping) {
 }
 
 TEST_F(Database, NextIdIsOneMoreThanTheMaximum) {
-  EXPECT_EQ(next_id(QStringLiteral("SELECT max(id) FROM loottable")), 1);  // NULL maximum
+  EXPECT_EQ(next_id(QStringLiteral("SELECT max(id) FROM loottable")), 1);          // NULL maximum
   EXPECT_EQ(next_id(QStringLiteral("SELECT id FROM loottable WHERE id < 0")), 1);  // no row
   scratch->exec(QStringLiteral("INSERT INTO loottable (id, name) VALUES (7, 'a'), (41, 'b')"));
   EXPECT_EQ(next_id(QStringLiteral("SELECT max(id) FROM loottable")), 42);

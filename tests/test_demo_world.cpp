@@ -3,11 +3,11 @@
 
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using testing_support::DbTest;
 
@@ -20,10 +20,10 @@ QByteArray generate(const QStringList& extra_args) {
   QTemporaryDir dir;
   const QString out = dir.filePath(QStringLiteral("world.sql"));
   QProcess p;
-  p.start(QStringLiteral("python3"), QStringList{QStringLiteral(LOOT_SOURCE_DIR "/scripts/demo_world.py"),
-                                                 QStringLiteral("--quiet"), QStringLiteral("--scale"),
-                                                 QString::number(kScale), QStringLiteral("-o"), out} +
-                                         extra_args);
+  p.start(QStringLiteral("python3"),
+          QStringList{QStringLiteral(LOOT_SOURCE_DIR "/scripts/demo_world.py"), QStringLiteral("--quiet"),
+                      QStringLiteral("--scale"), QString::number(kScale), QStringLiteral("-o"), out} +
+              extra_args);
   if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
     ADD_FAILURE() << "demo_world.py failed: " << p.readAllStandardError().toStdString();
     return {};
@@ -117,9 +117,10 @@ TEST_F(DemoWorld, EveryLinkPointsAtARowThatExists) {
                                   "WHERE n.loottable_id<>0 AND t.id IS NULL")),
             0);
   // An NPC's loot table always has entries, so pressing any NPC shows loot.
-  EXPECT_EQ(number(QStringLiteral("SELECT COUNT(*) FROM npc_types n LEFT JOIN loottable_entries e "
-                                  "ON e.loottable_id=n.loottable_id WHERE n.loottable_id<>0 AND e.loottable_id IS NULL")),
-            0);
+  EXPECT_EQ(
+      number(QStringLiteral("SELECT COUNT(*) FROM npc_types n LEFT JOIN loottable_entries e "
+                            "ON e.loottable_id=n.loottable_id WHERE n.loottable_id<>0 AND e.loottable_id IS NULL")),
+      0);
   // The loot table grid's placeholder entry needs exactly one item of this name.
   EXPECT_EQ(scratch->rows(QStringLiteral("SELECT id FROM items WHERE name='rusty dagger'")).size(), 1);
 }
@@ -151,9 +152,9 @@ TEST_F(DemoWorld, NamesWithApostrophesAndAccentsComeBackUnchanged) {
             u"#Sh\u00e9vla_the_Pale");
   const QString showcase = scratch->scalar(
       QStringLiteral("SELECT short_name FROM zone WHERE long_name LIKE 'Sh%vla''s Hollow' AND version=0"));
-  EXPECT_EQ(scratch->scalar(QStringLiteral("SELECT long_name FROM zone WHERE version=0 AND short_name='") + showcase +
-                            u'\''),
-            u"Sh\u00e9vla's Hollow");
+  EXPECT_EQ(
+      scratch->scalar(QStringLiteral("SELECT long_name FROM zone WHERE version=0 AND short_name='") + showcase + u'\''),
+      u"Sh\u00e9vla's Hollow");
   EXPECT_EQ(scratch->count(QStringLiteral("zone"), QStringLiteral("short_name='") + showcase + u'\''), 3);
   EXPECT_GT(scratch->count(QStringLiteral("npc_types"), QStringLiteral("name='a_hyvrel_pup'")), 0);
   // Stored as one latin1 byte per letter, not as UTF-8 read as latin1.
@@ -166,12 +167,12 @@ TEST_F(DemoWorld, ZoneWithSeveralRowsListsEachNpcOnce) {
       QStringLiteral("SELECT short_name FROM zone GROUP BY short_name HAVING COUNT(*)>1 ORDER BY short_name LIMIT 1"));
   ASSERT_FALSE(zone.isEmpty());
   // The zone loader's own statement.
-  const QStringList rows = scratch->rows(
-      QStringLiteral("SELECT DISTINCT spawnentry.npcID,npc_types.name,npc_types.level,spawn2.zone,"
-                     "npc_types.loottable_id FROM spawnentry, npc_types, spawngroup, spawn2 "
-                     "WHERE (spawnentry.npcID=npc_types.id) AND (spawnentry.spawngroupID=spawngroup.id) "
-                     "AND (spawn2.spawngroupID = spawnentry.spawngroupID) AND (spawn2.zone=\"") +
-      zone + QStringLiteral("\") ORDER BY npc_types.id"));
+  const QStringList rows =
+      scratch->rows(QStringLiteral("SELECT DISTINCT spawnentry.npcID,npc_types.name,npc_types.level,spawn2.zone,"
+                                   "npc_types.loottable_id FROM spawnentry, npc_types, spawngroup, spawn2 "
+                                   "WHERE (spawnentry.npcID=npc_types.id) AND (spawnentry.spawngroupID=spawngroup.id) "
+                                   "AND (spawn2.spawngroupID = spawnentry.spawngroupID) AND (spawn2.zone=\"") +
+                    zone + QStringLiteral("\") ORDER BY npc_types.id"));
   const int distinct = number(QStringLiteral("SELECT COUNT(DISTINCT e.npcID) FROM spawnentry e JOIN spawn2 s "
                                              "ON s.spawngroupID=e.spawngroupID WHERE s.zone='") +
                               zone + u'\'');

@@ -2,11 +2,11 @@
 #include "test_item_search_support.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
-#include <QCloseEvent>
 #include <QLineEdit>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -165,8 +165,9 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
   QTemporaryDir out;
   const QString file = out.filePath(u"written.txt"_s);
   const QString error = u"There was an error in the query"_s;
-  scratch->exec(u"CREATE FUNCTION loot_probe() RETURNS INT MODIFIES SQL DATA "
-                "BEGIN INSERT INTO loottable (name) VALUES ('written by a search'); RETURN 5; END"_s);
+  scratch->exec(
+      u"CREATE FUNCTION loot_probe() RETURNS INT MODIFIES SQL DATA "
+      "BEGIN INSERT INTO loottable (name) VALUES ('written by a search'); RETURN 5; END"_s);
   const struct {
     QString condition;
     bool sent;  // false: refused before anything reaches the server
@@ -250,9 +251,9 @@ TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
   s->filter->setText(u"aint=5"_s);
   s->LiteBtnCtrl1_Click();
 
-  EXPECT_EQ(pointer_io.messages, (std::vector<QString>{u"There were NO results returned!"_s,
-                                                       u"There was an error in the query"_s,
-                                                       u"There was an error in the query"_s}));
+  EXPECT_EQ(pointer_io.messages,
+            (std::vector<QString>{u"There were NO results returned!"_s, u"There was an error in the query"_s,
+                                  u"There was an error in the query"_s}));
   EXPECT_EQ(pointer_io.hourglass_at_message, (std::vector<bool>{false, false, false}));
   EXPECT_FALSE(hourglass_on());
   set_operator_io(&io);
@@ -364,7 +365,8 @@ TEST_F(ItemSearch, AssignAllReplacesTheLootdropGridAndItsNextSaveStoresIt) {
 
   list({u"1001|Cloth Cap"_s, u"1002|Rusty Dagger"_s});
   s->assign_to_lootdrop_Click();
-  EXPECT_EQ(shown(w->lootdropE), (QStringList{u"1001|Cloth Cap|1|1|10|0|127|1"_s, u"1002|Rusty Dagger|1|1|10|0|127|1"_s}));
+  EXPECT_EQ(shown(w->lootdropE),
+            (QStringList{u"1001|Cloth Cap|1|1|10|0|127|1"_s, u"1002|Rusty Dagger|1|1|10|0|127|1"_s}));
   EXPECT_EQ(sel_lootdrop_row, 0);
   EXPECT_EQ(cur_lootdrop_id, 7);
   // Nothing is stored until the lootdrop grid saves.

@@ -48,24 +48,59 @@ class ItemCard : public DbTest {
 
 TEST_F(ItemCard, FullCardWithEveryOptionalRow) {
   add_item(*scratch, 1001,
-           {{u"Name"_qs, u"'Blade of Tests'"_qs}, {u"itemtype"_qs, u"0"_qs},     {u"magic"_qs, u"1"_qs},
-            {u"nodrop"_qs, u"1"_qs},            {u"loregroup"_qs, u"-1"_qs},    {u"classes"_qs, u"65535"_qs},
-            {u"races"_qs, u"5"_qs},             {u"slots"_qs, u"8210"_qs},      {u"deity"_qs, u"65537"_qs},
-            {u"ac"_qs, u"15"_qs},               {u"damage"_qs, u"20"_qs},       {u"delay"_qs, u"30"_qs},
-            {u"elemdmgamt"_qs, u"5"_qs},        {u"elemdmgtype"_qs, u"2"_qs},   {u"banedmgamt"_qs, u"10"_qs},
-            {u"banedmgbody"_qs, u"3"_qs},       {u"banedmgraceamt"_qs, u"12"_qs}, {u"banedmgrace"_qs, u"42"_qs},
-            {u"proceffect"_qs, u"1"_qs},        {u"proclevel"_qs, u"0"_qs},     {u"clickeffect"_qs, u"7"_qs},
-            {u"clicklevel"_qs, u"55"_qs},       {u"worneffect"_qs, u"10"_qs},   {u"wornlevel"_qs, u"5"_qs},
-            {u"focuseffect"_qs, u"8"_qs},       {u"focuslevel"_qs, u"1"_qs},    {u"scrolleffect"_qs, u"3"_qs},
-            {u"adex"_qs, u"1"_qs},              {u"acha"_qs, u"2"_qs},          {u"astr"_qs, u"3"_qs},
-            {u"asta"_qs, u"4"_qs},              {u"aint"_qs, u"5"_qs},          {u"awis"_qs, u"6"_qs},
-            {u"aagi"_qs, u"7"_qs},              {u"hp"_qs, u"100"_qs},          {u"mana"_qs, u"-50"_qs},
-            {u"cr"_qs, u"1"_qs},                {u"dr"_qs, u"2"_qs},            {u"fr"_qs, u"3"_qs},
-            {u"mr"_qs, u"4"_qs},                {u"pr"_qs, u"-5"_qs},           {u"haste"_qs, u"25"_qs},
-            {u"manaregen"_qs, u"2"_qs},         {u"regen"_qs, u"3"_qs},         {u"attack"_qs, u"-3"_qs},
-            {u"reclevel"_qs, u"50"_qs},         {u"reqlevel"_qs, u"45"_qs},     {u"weight"_qs, u"25"_qs},
-            {u"size"_qs, u"2"_qs},              {u"augslot1type"_qs, u"7"_qs},  {u"augslot2type"_qs, u"8"_qs},
-            {u"augslot3type"_qs, u"-2"_qs},     {u"price"_qs, u"123456"_qs}});
+           {{u"Name"_qs, u"'Blade of Tests'"_qs},
+            {u"itemtype"_qs, u"0"_qs},
+            {u"magic"_qs, u"1"_qs},
+            {u"nodrop"_qs, u"1"_qs},
+            {u"loregroup"_qs, u"-1"_qs},
+            {u"classes"_qs, u"65535"_qs},
+            {u"races"_qs, u"5"_qs},
+            {u"slots"_qs, u"8210"_qs},
+            {u"deity"_qs, u"65537"_qs},
+            {u"ac"_qs, u"15"_qs},
+            {u"damage"_qs, u"20"_qs},
+            {u"delay"_qs, u"30"_qs},
+            {u"elemdmgamt"_qs, u"5"_qs},
+            {u"elemdmgtype"_qs, u"2"_qs},
+            {u"banedmgamt"_qs, u"10"_qs},
+            {u"banedmgbody"_qs, u"3"_qs},
+            {u"banedmgraceamt"_qs, u"12"_qs},
+            {u"banedmgrace"_qs, u"42"_qs},
+            {u"proceffect"_qs, u"1"_qs},
+            {u"proclevel"_qs, u"0"_qs},
+            {u"clickeffect"_qs, u"7"_qs},
+            {u"clicklevel"_qs, u"55"_qs},
+            {u"worneffect"_qs, u"10"_qs},
+            {u"wornlevel"_qs, u"5"_qs},
+            {u"focuseffect"_qs, u"8"_qs},
+            {u"focuslevel"_qs, u"1"_qs},
+            {u"scrolleffect"_qs, u"3"_qs},
+            {u"adex"_qs, u"1"_qs},
+            {u"acha"_qs, u"2"_qs},
+            {u"astr"_qs, u"3"_qs},
+            {u"asta"_qs, u"4"_qs},
+            {u"aint"_qs, u"5"_qs},
+            {u"awis"_qs, u"6"_qs},
+            {u"aagi"_qs, u"7"_qs},
+            {u"hp"_qs, u"100"_qs},
+            {u"mana"_qs, u"-50"_qs},
+            {u"cr"_qs, u"1"_qs},
+            {u"dr"_qs, u"2"_qs},
+            {u"fr"_qs, u"3"_qs},
+            {u"mr"_qs, u"4"_qs},
+            {u"pr"_qs, u"-5"_qs},
+            {u"haste"_qs, u"25"_qs},
+            {u"manaregen"_qs, u"2"_qs},
+            {u"regen"_qs, u"3"_qs},
+            {u"attack"_qs, u"-3"_qs},
+            {u"reclevel"_qs, u"50"_qs},
+            {u"reqlevel"_qs, u"45"_qs},
+            {u"weight"_qs, u"25"_qs},
+            {u"size"_qs, u"2"_qs},
+            {u"augslot1type"_qs, u"7"_qs},
+            {u"augslot2type"_qs, u"8"_qs},
+            {u"augslot3type"_qs, u"-2"_qs},
+            {u"price"_qs, u"123456"_qs}});
   // slots 8210 = Primary (bit 13), Right Ear (bit 4) and Left Ear (bit 1).
   EXPECT_EQ(card_of(1001), lines({u"MAGIC ITEM:YES     TRADEABLE ITEM ",
                                   u"Lore:YES",
@@ -115,13 +150,26 @@ TEST_F(ItemCard, FullCardWithNoOptionalRowIsEightLines) {
 
 TEST_F(ItemCard, ContainerCardShowsBagValuesAndNothingOfTheFullCard) {
   add_item(*scratch, 77,
-           {{u"Name"_qs, u"'Traveller''s Pack'"_qs}, {u"itemclass"_qs, u"1"_qs}, {u"itemtype"_qs, u"20"_qs},
-            {u"loregroup"_qs, u"1"_qs},  {u"nodrop"_qs, u"1"_qs},    {u"bagsize"_qs, u"3"_qs},
-            {u"bagslots"_qs, u"10"_qs},  {u"bagwr"_qs, u"50"_qs},    {u"weight"_qs, u"5"_qs},
-            {u"price"_qs, u"1000"_qs},   {u"classes"_qs, u"2"_qs},   {u"races"_qs, u"65535"_qs},
-            {u"deity"_qs, u"2"_qs},      {u"ac"_qs, u"10"_qs},       {u"damage"_qs, u"5"_qs},
-            {u"slots"_qs, u"1"_qs},      {u"proceffect"_qs, u"1"_qs}, {u"clickeffect"_qs, u"1"_qs},
-            {u"hp"_qs, u"9"_qs},         {u"cr"_qs, u"9"_qs}});
+           {{u"Name"_qs, u"'Traveller''s Pack'"_qs},
+            {u"itemclass"_qs, u"1"_qs},
+            {u"itemtype"_qs, u"20"_qs},
+            {u"loregroup"_qs, u"1"_qs},
+            {u"nodrop"_qs, u"1"_qs},
+            {u"bagsize"_qs, u"3"_qs},
+            {u"bagslots"_qs, u"10"_qs},
+            {u"bagwr"_qs, u"50"_qs},
+            {u"weight"_qs, u"5"_qs},
+            {u"price"_qs, u"1000"_qs},
+            {u"classes"_qs, u"2"_qs},
+            {u"races"_qs, u"65535"_qs},
+            {u"deity"_qs, u"2"_qs},
+            {u"ac"_qs, u"10"_qs},
+            {u"damage"_qs, u"5"_qs},
+            {u"slots"_qs, u"1"_qs},
+            {u"proceffect"_qs, u"1"_qs},
+            {u"clickeffect"_qs, u"1"_qs},
+            {u"hp"_qs, u"9"_qs},
+            {u"cr"_qs, u"9"_qs}});
   EXPECT_EQ(card_of(77), lines({u"MAGIC ITEM:NO     TRADEABLE ITEM ", u"Lore:EPIC", u"WT: 5 Weight Reduction:  50%",
                                 u"Bag Slots:  10  Size Capacity: LARGE", u"Class: Cls02 ", u"Race: ALL",
                                 u"Price(cp): 1000", u"Deity: BERTOX "}));
@@ -134,15 +182,27 @@ TEST_F(ItemCard, ContainerCardShowsBagValuesAndNothingOfTheFullCard) {
 
 TEST_F(ItemCard, ShortCardWithAndWithoutAClickEffect) {
   add_item(*scratch, 20,
-           {{u"Name"_qs, u"'Sparkling Wand'"_qs}, {u"itemtype"_qs, u"20"_qs}, {u"magic"_qs, u"1"_qs},
-            {u"loregroup"_qs, u"2"_qs},  {u"clickeffect"_qs, u"7"_qs},  {u"clicklevel"_qs, u"0"_qs},
-            {u"size"_qs, u"5"_qs},       {u"weight"_qs, u"1"_qs},       {u"races"_qs, u"65535"_qs},
-            {u"deity"_qs, u"131071"_qs}, {u"price"_qs, u"50"_qs},       {u"ac"_qs, u"3"_qs},
-            {u"damage"_qs, u"4"_qs},     {u"proceffect"_qs, u"1"_qs},   {u"haste"_qs, u"9"_qs},
-            {u"slots"_qs, u"4"_qs},      {u"banedmgamt"_qs, u"3"_qs},   {u"bagslots"_qs, u"8"_qs}});
-  EXPECT_EQ(card_of(20), lines({u"MAGIC ITEM:YES     NO TRADE ", u"", u"Click Effect :Seven  -- Req Level: All Levels",
-                                u"WT: 1 Size: UNKNOWN", u"Class: ", u"Race: ALL", u"", u"Price(cp): 50",
-                                u"Deity: ALL"}));
+           {{u"Name"_qs, u"'Sparkling Wand'"_qs},
+            {u"itemtype"_qs, u"20"_qs},
+            {u"magic"_qs, u"1"_qs},
+            {u"loregroup"_qs, u"2"_qs},
+            {u"clickeffect"_qs, u"7"_qs},
+            {u"clicklevel"_qs, u"0"_qs},
+            {u"size"_qs, u"5"_qs},
+            {u"weight"_qs, u"1"_qs},
+            {u"races"_qs, u"65535"_qs},
+            {u"deity"_qs, u"131071"_qs},
+            {u"price"_qs, u"50"_qs},
+            {u"ac"_qs, u"3"_qs},
+            {u"damage"_qs, u"4"_qs},
+            {u"proceffect"_qs, u"1"_qs},
+            {u"haste"_qs, u"9"_qs},
+            {u"slots"_qs, u"4"_qs},
+            {u"banedmgamt"_qs, u"3"_qs},
+            {u"bagslots"_qs, u"8"_qs}});
+  EXPECT_EQ(card_of(20),
+            lines({u"MAGIC ITEM:YES     NO TRADE ", u"", u"Click Effect :Seven  -- Req Level: All Levels",
+                   u"WT: 1 Size: UNKNOWN", u"Class: ", u"Race: ALL", u"", u"Price(cp): 50", u"Deity: ALL"}));
   EXPECT_EQ(kind, 4);
 
   scratch->exec(u"UPDATE items SET clickeffect = -1, size = 6 WHERE id = 20"_qs);
@@ -166,8 +226,8 @@ TEST_F(ItemCard, CardKindFollowsTypeThenClass) {
 }
 
 TEST_F(ItemCard, LoreValuesAndNegativeValuesShownAsTheyAre) {
-  const std::pair<int, const char16_t*> lore[] = {{-1, u"Lore:YES"}, {0, u"Lore:NO"}, {1, u"Lore:EPIC"},
-                                                  {2, u""},          {-2, u""}};
+  const std::pair<int, const char16_t*> lore[] = {
+      {-1, u"Lore:YES"}, {0, u"Lore:NO"}, {1, u"Lore:EPIC"}, {2, u""}, {-2, u""}};
   int id = 0;
   for (const auto& [value, text] : lore) {
     add_item(*scratch, ++id, {{u"loregroup"_qs, QString::number(value)}, {u"itemtype"_qs, u"10"_qs}});
@@ -175,9 +235,17 @@ TEST_F(ItemCard, LoreValuesAndNegativeValuesShownAsTheyAre) {
   }
   // ac, reclevel and reqlevel show only above 0; the others whenever they are not 0.
   add_item(*scratch, 50,
-           {{u"itemtype"_qs, u"10"_qs}, {u"ac"_qs, u"-4"_qs},     {u"reclevel"_qs, u"-1"_qs}, {u"reqlevel"_qs, u"0"_qs},
-            {u"haste"_qs, u"-7"_qs},    {u"regen"_qs, u"-1"_qs},  {u"manaregen"_qs, u"-2"_qs}, {u"aagi"_qs, u"4"_qs},
-            {u"hp"_qs, u"-9"_qs},       {u"damage"_qs, u"-1"_qs}, {u"delay"_qs, u"12"_qs}});
+           {{u"itemtype"_qs, u"10"_qs},
+            {u"ac"_qs, u"-4"_qs},
+            {u"reclevel"_qs, u"-1"_qs},
+            {u"reqlevel"_qs, u"0"_qs},
+            {u"haste"_qs, u"-7"_qs},
+            {u"regen"_qs, u"-1"_qs},
+            {u"manaregen"_qs, u"-2"_qs},
+            {u"aagi"_qs, u"4"_qs},
+            {u"hp"_qs, u"-9"_qs},
+            {u"damage"_qs, u"-1"_qs},
+            {u"delay"_qs, u"12"_qs}});
   EXPECT_EQ(card_of(50), lines({u"MAGIC ITEM:NO     NO TRADE ", u"Lore:NO", u"Slot: none", u" AGI: 4", u" HP: -9",
                                 u"Haste :-7%", u"Mana Regeneration :-2", u"Regeneration :-1", u"WT: 0 Size: TINY",
                                 u"Class: ", u"Race: ", u"Price(cp): 0", u"Deity: ALL ALLOWED"}));
@@ -207,8 +275,8 @@ TEST_F(ItemCard, LinesShownAboveZeroShowAtOne) {
 
 TEST_F(ItemCard, BaneBodyTypeLastMatchWinsAndAnEmptyNameEndsNoLine) {
   const auto bane_of = [&](int id, int body) {
-    add_item(*scratch, id, {{u"itemtype"_qs, u"10"_qs}, {u"banedmgamt"_qs, u"-8"_qs},
-                            {u"banedmgbody"_qs, QString::number(body)}});
+    add_item(*scratch, id,
+             {{u"itemtype"_qs, u"10"_qs}, {u"banedmgamt"_qs, u"-8"_qs}, {u"banedmgbody"_qs, QString::number(body)}});
     return card_of(id).section(QStringLiteral("\r\n"), 3, 3);
   };
   EXPECT_EQ(bane_of(1, 21), u"Bane Dmg:-8   vs. Body 21");
@@ -226,8 +294,9 @@ TEST_F(ItemCard, BaneRaceReadsOnly360RecordsAndTheLastMatchWins) {
   records << QStringLiteral("7,Record 361");
   folder->write(u"all_races.txt"_qs, records);
   const auto race_line = [&](int id, int race) {
-    add_item(*scratch, id, {{u"itemtype"_qs, u"10"_qs}, {u"banedmgraceamt"_qs, u"12"_qs},
-                            {u"banedmgrace"_qs, QString::number(race)}});
+    add_item(
+        *scratch, id,
+        {{u"itemtype"_qs, u"10"_qs}, {u"banedmgraceamt"_qs, u"12"_qs}, {u"banedmgrace"_qs, QString::number(race)}});
     return card_of(id).section(QStringLiteral("\r\n"), 3, 3);
   };
   EXPECT_EQ(race_line(1, 42), u"Bane Dmg: 12  vs. Later Forty-two");
@@ -243,9 +312,12 @@ TEST_F(ItemCard, BaneRaceReadsOnly360RecordsAndTheLastMatchWins) {
 }
 
 TEST_F(ItemCard, MasksUseOnlyTheirLowBits) {
-  add_item(*scratch, 1, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, QString::number(65536 + 1)},
-                         {u"races"_qs, QString::number((1 << 20) | 2)}, {u"slots"_qs, QString::number(1 << 22)},
-                         {u"deity"_qs, QString::number(1 << 17)}});
+  add_item(*scratch, 1,
+           {{u"itemtype"_qs, u"10"_qs},
+            {u"classes"_qs, QString::number(65536 + 1)},
+            {u"races"_qs, QString::number((1 << 20) | 2)},
+            {u"slots"_qs, QString::number(1 << 22)},
+            {u"deity"_qs, QString::number(1 << 17)}});
   const QString text = card_of(1);
   EXPECT_TRUE(text.contains(u"\r\nSlot: none\r\n")) << text.toStdString();
   EXPECT_TRUE(text.contains(u"\r\nClass: Cls01 \r\nRace: Rc02 \r\n")) << text.toStdString();
@@ -257,8 +329,8 @@ TEST_F(ItemCard, MasksUseOnlyTheirLowBits) {
   // Values past the 32-bit range keep their low bits; such an effect id is
   // simply not found.
   scratch->exec(u"ALTER TABLE items MODIFY classes bigint NOT NULL DEFAULT 0, MODIFY proceffect bigint"_qs);
-  add_item(*scratch, 3, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"4294967300"_qs},
-                         {u"proceffect"_qs, u"5000000000"_qs}});
+  add_item(*scratch, 3,
+           {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"4294967300"_qs}, {u"proceffect"_qs, u"5000000000"_qs}});
   const QString wide = card_of(3);
   EXPECT_TRUE(wide.contains(u"\r\nProc Effect :Uknown Effect  -- Req Level: All Levels\r\n")) << wide.toStdString();
   EXPECT_TRUE(wide.contains(u"\r\nClass: Cls03 \r\n")) << wide.toStdString();
@@ -292,32 +364,45 @@ TEST_F(ItemCard, NullValuesFailEveryTestAndShowAsNothing) {
       "MODIFY banedmgraceamt int NULL, MODIFY classes int NULL, MODIFY itemtype int NULL, MODIFY hp int NULL, "
       "MODIFY size int NULL, MODIFY banedmgamt int NULL, MODIFY banedmgbody int NULL"_qs);
   add_item(*scratch, 9,
-           {{u"Name"_qs, u"NULL"_qs},       {u"magic"_qs, u"NULL"_qs},  {u"nodrop"_qs, u"NULL"_qs},
-            {u"price"_qs, u"NULL"_qs},      {u"weight"_qs, u"NULL"_qs}, {u"damage"_qs, u"NULL"_qs},
-            {u"elemdmgamt"_qs, u"NULL"_qs}, {u"banedmgraceamt"_qs, u"NULL"_qs}, {u"classes"_qs, u"NULL"_qs},
-            {u"itemtype"_qs, u"NULL"_qs},   {u"hp"_qs, u"NULL"_qs},     {u"size"_qs, u"NULL"_qs},
-            {u"banedmgamt"_qs, u"7"_qs},    {u"banedmgbody"_qs, u"NULL"_qs}});
+           {{u"Name"_qs, u"NULL"_qs},
+            {u"magic"_qs, u"NULL"_qs},
+            {u"nodrop"_qs, u"NULL"_qs},
+            {u"price"_qs, u"NULL"_qs},
+            {u"weight"_qs, u"NULL"_qs},
+            {u"damage"_qs, u"NULL"_qs},
+            {u"elemdmgamt"_qs, u"NULL"_qs},
+            {u"banedmgraceamt"_qs, u"NULL"_qs},
+            {u"classes"_qs, u"NULL"_qs},
+            {u"itemtype"_qs, u"NULL"_qs},
+            {u"hp"_qs, u"NULL"_qs},
+            {u"size"_qs, u"NULL"_qs},
+            {u"banedmgamt"_qs, u"7"_qs},
+            {u"banedmgbody"_qs, u"NULL"_qs}});
   // A NULL item type counts as 0 (full card); a NULL body type matches no line.
-  EXPECT_EQ(card_of(9), lines({u"MAGIC ITEM:NO     TRADEABLE ITEM ", u"Lore:NO", u"Slot: none",
-                               u"Bane Dmg:7   vs. Monster?", u"WT:  Size: ", u"Class: ", u"Race: ", u"Price(cp): ",
-                               u"Deity: ALL ALLOWED"}));
+  EXPECT_EQ(card_of(9),
+            lines({u"MAGIC ITEM:NO     TRADEABLE ITEM ", u"Lore:NO", u"Slot: none", u"Bane Dmg:7   vs. Monster?",
+                   u"WT:  Size: ", u"Class: ", u"Race: ", u"Price(cp): ", u"Deity: ALL ALLOWED"}));
   EXPECT_EQ(kind, 2);
   EXPECT_EQ(card.ITSname->text(), u"    --  9");
 }
 
 TEST_F(ItemCard, MissingReferenceFilesStillGiveACard) {
-  for (const char16_t* f : {u"classes.txt", u"races.txt", u"slots_ref.txt", u"body_types.txt", u"spells.txt",
-                            u"all_races.txt"})
+  for (const char16_t* f :
+       {u"classes.txt", u"races.txt", u"slots_ref.txt", u"body_types.txt", u"spells.txt", u"all_races.txt"})
     folder->remove(QString::fromUtf16(f));
-  add_item(*scratch, 3, {{u"itemtype"_qs, u"10"_qs}, {u"classes"_qs, u"3"_qs}, {u"slots"_qs, u"6"_qs},
-                         {u"proceffect"_qs, u"1"_qs}, {u"banedmgamt"_qs, u"1"_qs}, {u"banedmgbody"_qs, u"0"_qs},
-                         {u"banedmgraceamt"_qs, u"1"_qs}});
+  add_item(*scratch, 3,
+           {{u"itemtype"_qs, u"10"_qs},
+            {u"classes"_qs, u"3"_qs},
+            {u"slots"_qs, u"6"_qs},
+            {u"proceffect"_qs, u"1"_qs},
+            {u"banedmgamt"_qs, u"1"_qs},
+            {u"banedmgbody"_qs, u"0"_qs},
+            {u"banedmgraceamt"_qs, u"1"_qs}});
   // Body type 0 finds no line in a missing file: the name stays "Monster?" and
   // the row keeps its line end.
-  EXPECT_EQ(card_of(3), lines({u"MAGIC ITEM:NO     NO TRADE ", u"Lore:NO", u"Slot: none",
-                               u"Bane Dmg:1   vs. Monster?", u"Bane Dmg: 1  vs. Unknown?",
-                               u"Proc Effect :Uknown Effect  -- Req Level: All Levels", u"WT: 0 Size: TINY",
-                               u"Class:   ", u"Race: ", u"Price(cp): 0", u"Deity: ALL ALLOWED"}));
+  EXPECT_EQ(card_of(3), lines({u"MAGIC ITEM:NO     NO TRADE ", u"Lore:NO", u"Slot: none", u"Bane Dmg:1   vs. Monster?",
+                               u"Bane Dmg: 1  vs. Unknown?", u"Proc Effect :Uknown Effect  -- Req Level: All Levels",
+                               u"WT: 0 Size: TINY", u"Class:   ", u"Race: ", u"Price(cp): 0", u"Deity: ALL ALLOWED"}));
 }
 
 TEST_F(ItemCard, ADatabaseFailureIsToldOnTheCard) {

@@ -3,8 +3,8 @@
 #include "itemcard/reference_files.h"
 #include "test_itemcard_support.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
+#include <QDateTime>
 
 using itemcard_testing::ResourceFolder;
 
@@ -139,8 +139,7 @@ TEST_F(ItemCardDecoders, DeitiesFromTheBuiltInList) {
 
 TEST_F(ItemCardDecoders, SlotPairsAreNamedOnceAndJoinedByCommas) {
   constexpr int charm = 1 << 0, left_ear = 1 << 1, head = 1 << 2, right_ear = 1 << 4, left_wrist = 1 << 9,
-                right_wrist = 1 << 10, primary = 1 << 13, left_finger = 1 << 15, right_finger = 1 << 16,
-                ammo = 1 << 21;
+                right_wrist = 1 << 10, primary = 1 << 13, left_finger = 1 << 15, right_finger = 1 << 16, ammo = 1 << 21;
   EXPECT_EQ(slot_names_of(left_ear | right_ear), u"Ears");
   EXPECT_EQ(slot_names_of(left_ear | right_ear | charm), u"Ears,Charm");
   EXPECT_EQ(slot_names_of(primary | right_ear | head | left_ear), u"Primary,Ears,Head");
@@ -153,7 +152,7 @@ TEST_F(ItemCardDecoders, SlotPairsAreNamedOnceAndJoinedByCommas) {
 
 TEST_F(ItemCardDecoders, SlotMergingComparesExactNamesButFindsTheWordAnywhere) {
   QStringList records = ResourceFolder::slot_records();
-  records[2] = QStringLiteral("left ear,2");      // not "Left Ear": stays as written
+  records[2] = QStringLiteral("left ear,2");         // not "Left Ear": stays as written
   records[22] = QStringLiteral("Earstuds,2097152");  // bit 21, holds the word "Ears"
   folder.write(QStringLiteral("slots_ref.txt"), records);
   card.load_all();

@@ -4,13 +4,13 @@
 
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace itemcard_testing {
 
@@ -59,7 +59,7 @@ class ResourceFolder {
 
     QStringList bodies;
     for (int n = 0; n <= 36; ++n) bodies << QStringLiteral("%1- Body %1").arg(n, 2, 10, QChar(u'0'));
-    bodies[5] = QStringLiteral("05");                // matches 5, but holds no name
+    bodies[5] = QStringLiteral("05");                     // matches 5, but holds no name
     bodies[20] = QStringLiteral("21- First Twenty-one");  // 21 twice: the later line wins
     write(QStringLiteral("body_types.txt"), bodies);
 
@@ -74,14 +74,14 @@ class ResourceFolder {
 
   static QStringList slot_records() {
     const QStringList names = {
-        QStringLiteral("Spare"),       QStringLiteral("Charm"),        QStringLiteral("Left Ear"),
-        QStringLiteral("Head"),        QStringLiteral("Face"),         QStringLiteral("Right Ear"),
-        QStringLiteral("Neck"),        QStringLiteral("Shoulders"),    QStringLiteral("Arms"),
-        QStringLiteral("Back"),        QStringLiteral("Left Wrist"),   QStringLiteral("Right Wrist"),
-        QStringLiteral("Range"),       QStringLiteral("Hands"),        QStringLiteral("Primary"),
-        QStringLiteral("Secondary"),   QStringLiteral("Left Finger"),  QStringLiteral("Right Finger"),
-        QStringLiteral("Chest"),       QStringLiteral("Legs"),         QStringLiteral("Feet"),
-        QStringLiteral("Waist"),       QStringLiteral("Ammo")};
+        QStringLiteral("Spare"),     QStringLiteral("Charm"),       QStringLiteral("Left Ear"),
+        QStringLiteral("Head"),      QStringLiteral("Face"),        QStringLiteral("Right Ear"),
+        QStringLiteral("Neck"),      QStringLiteral("Shoulders"),   QStringLiteral("Arms"),
+        QStringLiteral("Back"),      QStringLiteral("Left Wrist"),  QStringLiteral("Right Wrist"),
+        QStringLiteral("Range"),     QStringLiteral("Hands"),       QStringLiteral("Primary"),
+        QStringLiteral("Secondary"), QStringLiteral("Left Finger"), QStringLiteral("Right Finger"),
+        QStringLiteral("Chest"),     QStringLiteral("Legs"),        QStringLiteral("Feet"),
+        QStringLiteral("Waist"),     QStringLiteral("Ammo")};
     QStringList records;
     for (int k = 0; k < names.size(); ++k) records << names[k] + u',' + QString::number(k == 0 ? 0 : 1 << (k - 1));
     return records;

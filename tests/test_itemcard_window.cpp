@@ -4,12 +4,12 @@
 #include "startup/shared.h"
 #include "test_itemcard_support.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QWheelEvent>
 #include <QTest>
-#include <gtest/gtest.h>
+#include <QWheelEvent>
 
 using itemcard_testing::add_item;
 using itemcard_testing::ResourceFolder;
@@ -138,8 +138,8 @@ TEST(ItemCardWindow, TextTallerThanTheCardScrollsToItsLastLine) {
   // wheel turns the bar.
   const_cast<QScrollBar*>(bar)->setValue(0);
   EXPECT_EQ(wide_ink(w.grab().toImage(), at.top(), at.bottom() + 1), 0);
-  QWheelEvent wheel(QPointF(50, 50), w.itemdescr->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
-                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QWheelEvent wheel(QPointF(50, 50), w.itemdescr->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(w.itemdescr, &wheel);
   EXPECT_GT(bar->value(), 0);
   // A card that fits again has no bar.
@@ -262,13 +262,31 @@ TEST_F(ItemCardLifecycle, TheProgramHasOneWindow) {
 // A rich card on screen; set LOOT_SHOT_DIR to keep the picture for a look.
 TEST_F(ItemCardLifecycle, RichCardRendersOverThePanel) {
   add_item(*scratch, 2,
-           {{u"Name"_qs, u"'Dún''ari Warblade of Ember'"_qs}, {u"itemtype"_qs, u"3"_qs}, {u"magic"_qs, u"1"_qs},
-            {u"nodrop"_qs, u"1"_qs}, {u"loregroup"_qs, u"-1"_qs}, {u"classes"_qs, u"37"_qs}, {u"races"_qs, u"65535"_qs},
-            {u"slots"_qs, u"24576"_qs}, {u"ac"_qs, u"12"_qs}, {u"damage"_qs, u"17"_qs}, {u"delay"_qs, u"28"_qs},
-            {u"proceffect"_qs, u"1"_qs}, {u"proclevel"_qs, u"40"_qs}, {u"worneffect"_qs, u"10"_qs},
-            {u"astr"_qs, u"9"_qs}, {u"asta"_qs, u"6"_qs}, {u"hp"_qs, u"75"_qs}, {u"fr"_qs, u"10"_qs},
-            {u"haste"_qs, u"21"_qs}, {u"reqlevel"_qs, u"46"_qs}, {u"weight"_qs, u"90"_qs}, {u"size"_qs, u"3"_qs},
-            {u"augslot1type"_qs, u"7"_qs}, {u"price"_qs, u"184000"_qs}, {u"deity"_qs, u"4096"_qs}});
+           {{u"Name"_qs, u"'Dún''ari Warblade of Ember'"_qs},
+            {u"itemtype"_qs, u"3"_qs},
+            {u"magic"_qs, u"1"_qs},
+            {u"nodrop"_qs, u"1"_qs},
+            {u"loregroup"_qs, u"-1"_qs},
+            {u"classes"_qs, u"37"_qs},
+            {u"races"_qs, u"65535"_qs},
+            {u"slots"_qs, u"24576"_qs},
+            {u"ac"_qs, u"12"_qs},
+            {u"damage"_qs, u"17"_qs},
+            {u"delay"_qs, u"28"_qs},
+            {u"proceffect"_qs, u"1"_qs},
+            {u"proclevel"_qs, u"40"_qs},
+            {u"worneffect"_qs, u"10"_qs},
+            {u"astr"_qs, u"9"_qs},
+            {u"asta"_qs, u"6"_qs},
+            {u"hp"_qs, u"75"_qs},
+            {u"fr"_qs, u"10"_qs},
+            {u"haste"_qs, u"21"_qs},
+            {u"reqlevel"_qs, u"46"_qs},
+            {u"weight"_qs, u"90"_qs},
+            {u"size"_qs, u"3"_qs},
+            {u"augslot1type"_qs, u"7"_qs},
+            {u"price"_qs, u"184000"_qs},
+            {u"deity"_qs, u"4096"_qs}});
   Item_Stats w;
   w.show_stats(2, kind);
   w.open_window();

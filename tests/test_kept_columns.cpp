@@ -30,8 +30,9 @@ class KeptColumns : public ItemSearch {
  protected:
   void SetUp() override {
     ItemSearch::SetUp();
-    scratch->exec(u"ALTER TABLE lootdrop_entries ADD later_note varchar(20) INVISIBLE NOT NULL DEFAULT 'none', "
-                  u"ADD chance_twice float AS (chance*2) VIRTUAL"_s);
+    scratch->exec(
+        u"ALTER TABLE lootdrop_entries ADD later_note varchar(20) INVISIBLE NOT NULL DEFAULT 'none', "
+        u"ADD chance_twice float AS (chance*2) VIRTUAL"_s);
   }
   // Entries as "item|charges|equip|chance|min|max|multiplier|" followed by
   // the unseen columns in the order of kEntryColumns.
@@ -72,12 +73,14 @@ TEST_F(KeptColumns, EveryLootdropGridWriteKeepsTheUnseenColumnsOfTheEntriesItKee
     std::function<void()> act;
     QStringList after;
   } cases[] = {
-      {"an edit", [this] { type(w->lootdropE, 1, 5, u"30"_s); },
+      {"an edit",
+       [this] { type(w->lootdropE, 1, 5, u"30"_s); },
        {u"1001|1|0|30|1|50|1|2.5|5|60|2|8|alpha|beta|n1"_s, k1002, k1003, k888888}},
       {"an edit of the item id makes a new entry",
        [this] { type(w->lootdropE, 3, 1, u"1005"_s); },
        {k1001, k1002, u"1005|1|1|100|0|127|1|"_s + kDefaults, k888888}},
-      {"+ ROW", [this] { drops->LiteBtnCtrl2_Click(); },
+      {"+ ROW",
+       [this] { drops->LiteBtnCtrl2_Click(); },
        {k1001, k1002, k1003, lucky + u"|1|1|50|0|127|1|"_s + kDefaults, k888888}},
       {"- ROW",
        [this] {
@@ -137,18 +140,19 @@ TEST_F(KeptColumns, WithoutAKeyOnTheItemEachEntryOfAnItemHeldTwiceKeepsItsOwnVal
   type(w->lootdropE, row_with(40), 5, u"45"_s);
   // Item 1002 becomes a third entry of 1001: a new one, with the defaults.
   type(w->lootdropE, row_with(12.5), 1, u"1001"_s);
-  EXPECT_EQ(stored_full(10),
-            (QStringList{u"1001|3|1|12.5|5|60|2|"_s + kDefaults, first,
-                         u"1001|1|0|45|1|50|1|3.5|6|61|1|7|gamma|NULL|n2"_s, lost, lost}));
+  EXPECT_EQ(stored_full(10), (QStringList{u"1001|3|1|12.5|5|60|2|"_s + kDefaults, first,
+                                          u"1001|1|0|45|1|50|1|3.5|6|61|1|7|gamma|NULL|n2"_s, lost, lost}));
   EXPECT_TRUE(io.messages.empty());
 }
 
 TEST_F(KeptColumns, TheLoottableGridSaveKeepsTheUnseenColumnsOfTheLinksItKeeps) {
-  scratch->exec(u"ALTER TABLE loottable_entries ADD min_expansion tinyint NOT NULL DEFAULT -1, "
-                u"ADD content_flags varchar(100) DEFAULT NULL"_s);
-  scratch->exec(u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability,"
-                u"min_expansion,content_flags) VALUES (57,10,1,1,0,100,3,'alpha'),(57,11,2,1,0,50,4,NULL),"
-                u"(57,12,1,2,1,25,5,'beta'),(58,10,1,1,0,100,6,'gamma')"_s);
+  scratch->exec(
+      u"ALTER TABLE loottable_entries ADD min_expansion tinyint NOT NULL DEFAULT -1, "
+      u"ADD content_flags varchar(100) DEFAULT NULL"_s);
+  scratch->exec(
+      u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability,"
+      u"min_expansion,content_flags) VALUES (57,10,1,1,0,100,3,'alpha'),(57,11,2,1,0,50,4,NULL),"
+      u"(57,12,1,2,1,25,5,'beta'),(58,10,1,1,0,100,6,'gamma')"_s);
   cur_loottable_id = 57;
   ASSERT_TRUE(tables->decode_loottableE());
   tables->LiteBtnCtrl4_Click();  // "create empty row": the program's own lootdrop 500
@@ -162,8 +166,9 @@ TEST_F(KeptColumns, TheLoottableGridSaveKeepsTheUnseenColumnsOfTheLinksItKeeps) 
 
 // Renumbering moves rows by their ids; every other value goes with them.
 TEST_F(KeptColumns, RenumberingCarriesEveryColumnOfTheMovedRows) {
-  scratch->exec(u"INSERT INTO lootdrop (id,name,min_expansion,max_expansion,content_flags,content_flags_disabled) "
-                u"VALUES (5,'five',2,7,'alpha',NULL),(9,'nine',3,8,NULL,'beta')"_s);
+  scratch->exec(
+      u"INSERT INTO lootdrop (id,name,min_expansion,max_expansion,content_flags,content_flags_disabled) "
+      u"VALUES (5,'five',2,7,'alpha',NULL),(9,'nine',3,8,NULL,'beta')"_s);
   full_entries(5, {u"1001|1|0|25|1|50|1|2.5|5|60|2|8|alpha|beta|n1"_s});
   full_entries(9, {u"1002|3|1|12.5|5|60|2|7.5|10|70|3|9|gamma|NULL|n2"_s});
   links(57, {u"5|2|1|0|60"_s, u"9|1|2|1|25"_s});

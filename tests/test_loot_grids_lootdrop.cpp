@@ -36,10 +36,11 @@ TEST_F(LootdropGridTest, LoadPutsChargesBeforeEquipAndLeavesOutMissingItems) {
   load_lootdrop_10();
   entries(10, {u"777777|1|1|10|0|1|2|1"_s});  // no such item
   ASSERT_TRUE(drops->decode_lootdropE());
-  EXPECT_EQ(sql_text, u"SELECT items.id, items.name, lootdrop_entries.equip_item,lootdrop_entries.chance, "
-                      "lootdrop_entries.item_charges,lootdrop_entries.npc_min_level, lootdrop_entries.npc_max_level, "
-                      "lootdrop_entries.multiplier FROM lootdrop_entries,items WHERE lootdrop_entries.lootdrop_id = "
-                      "'10' AND lootdrop_entries.item_id=items.id"_s);
+  EXPECT_EQ(sql_text,
+            u"SELECT items.id, items.name, lootdrop_entries.equip_item,lootdrop_entries.chance, "
+            "lootdrop_entries.item_charges,lootdrop_entries.npc_min_level, lootdrop_entries.npc_max_level, "
+            "lootdrop_entries.multiplier FROM lootdrop_entries,items WHERE lootdrop_entries.lootdrop_id = "
+            "'10' AND lootdrop_entries.item_id=items.id"_s);
   EXPECT_EQ(shown(w->lootdropE), (QStringList{u"1001|Cloth Cap|1|0|25|1|50|1"_s, u"1002|Bone Chips|3|1|12.5|5|60|2"_s,
                                               u"1003|Short Sword|1|1|100|0|127|1"_s}));
   // A smaller lootdrop shrinks the grid; an empty one empties it, silently.
@@ -59,14 +60,15 @@ TEST_F(LootdropGridTest, EditStoresTheWholeGridThenReloadsAndShowsTheEditedRowsI
     const testing_support::SentStatements sent;
     type(w->lootdropE, 3, 1, u"1004"_s);  // another existing item in row 3
     EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM lootdrop_entries WHERE lootdrop_id=10"_s});
-    const QString insert = u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                           "npc_min_level,npc_max_level,multiplier) VALUES ( 10,"_s;
-    EXPECT_EQ(sent.starting_with(u"INSERT"_s), (QStringList{insert + u"1001,1,0,25,1,50,1)"_s,
-                                                            insert + u"1002,3,1,12.5,5,60,2)"_s,
-                                                            insert + u"1004,1,1,100,0,127,1)"_s}));
+    const QString insert =
+        u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+        "npc_min_level,npc_max_level,multiplier) VALUES ( 10,"_s;
+    EXPECT_EQ(sent.starting_with(u"INSERT"_s),
+              (QStringList{insert + u"1001,1,0,25,1,50,1)"_s, insert + u"1002,3,1,12.5,5,60,2)"_s,
+                           insert + u"1004,1,1,100,0,127,1)"_s}));
   }
-  EXPECT_EQ(stored_entries(10), (QStringList{u"1001|1|0|25|0|1|50|1"_s, u"1002|3|1|12.5|0|5|60|2"_s,
-                                             u"1004|1|1|100|0|0|127|1"_s}));
+  EXPECT_EQ(stored_entries(10),
+            (QStringList{u"1001|1|0|25|0|1|50|1"_s, u"1002|3|1|12.5|0|5|60|2"_s, u"1004|1|1|100|0|0|127|1"_s}));
   EXPECT_EQ(sel_lootdrop_row, 3);
   EXPECT_EQ(cur_item_id, 1004);
   EXPECT_EQ(card_name(), u"Bronze Dagger    --  1004"_s);
@@ -89,8 +91,8 @@ TEST_F(LootdropGridTest, EditKeepsDisabledChanceAndEntriesOfMissingItems) {
   // An entry the operator removed goes, whatever its disabled_chance.
   drops->lootdropE_MouseDown(Qt::LeftButton, {}, 0, 0, 2, 1);
   drops->LiteBtnCtrl3_Click();
-  EXPECT_EQ(stored_entries(10), (QStringList{u"1001|1|0|30|0|1|50|1"_s, u"1003|1|1|100|0|0|127|1"_s,
-                                             u"888888|2|1|33|4|3|9|1"_s}));
+  EXPECT_EQ(stored_entries(10),
+            (QStringList{u"1001|1|0|30|0|1|50|1"_s, u"1003|1|1|100|0|0|127|1"_s, u"888888|2|1|33|4|3|9|1"_s}));
 }
 
 TEST_F(LootdropGridTest, RefusedSaveRollsBackAndKeepsTheGrid) {
@@ -100,7 +102,8 @@ TEST_F(LootdropGridTest, RefusedSaveRollsBackAndKeepsTheGrid) {
   type(w->lootdropE, 2, 1, u"1001"_s);
   EXPECT_EQ(stored_entries(10), before);
   ASSERT_EQ(io.messages.size(), 1u);
-  EXPECT_TRUE(io.messages[0].startsWith(u"Saving lootdrop 10 (nothing was changed) failed"_s)) << io.messages[0].toStdString();
+  EXPECT_TRUE(io.messages[0].startsWith(u"Saving lootdrop 10 (nothing was changed) failed"_s))
+      << io.messages[0].toStdString();
   EXPECT_EQ(w->lootdropE->CellValue(2, 1).toString(), u"1001"_s);
 
   // The last insert is refused (a multiplier beyond its column): the
@@ -178,9 +181,9 @@ TEST_F(LootdropGridTest, PlusRowAddsTheFirstItemTheGeneratorHitsAndMinusRowThenT
   const QString probe = u"SELECT id,name FROM items WHERE id="_s;
   auto sent = std::make_unique<testing_support::SentStatements>();
   drops->LiteBtnCtrl2_Click();
-  EXPECT_EQ(sent->starting_with(probe), (QStringList{probe + QString::number(tries[0]),
-                                                     probe + QString::number(tries[1]),
-                                                     probe + QString::number(tries[2])}));
+  EXPECT_EQ(sent->starting_with(probe),
+            (QStringList{probe + QString::number(tries[0]), probe + QString::number(tries[1]),
+                         probe + QString::number(tries[2])}));
   sent.reset();
   const QString lucky = QString::number(tries[2]);
   EXPECT_EQ(stored_entries(10).last(), lucky + u"|1|1|50|0|0|127|1"_s);
@@ -205,8 +208,8 @@ TEST_F(LootdropGridTest, WithNoLootdropChosenPlusRowStoresNothingUnderLootdropZe
   drops->LiteBtnCtrl2_Click();
   EXPECT_EQ(scratch->count(u"lootdrop_entries"_s), 0);
   EXPECT_EQ(w->lootdropE->RowCount(), 0);
-  EXPECT_EQ(io.messages,
-            std::vector<QString>{u"No lootdrop is chosen, so nothing was saved. Choose a row of the loot table first."_s});
+  EXPECT_EQ(io.messages, std::vector<QString>{
+                             u"No lootdrop is chosen, so nothing was saved. Choose a row of the loot table first."_s});
 }
 
 TEST_F(LootdropGridTest, PlusRowThatWouldDuplicateAnItemChangesNothing) {
@@ -232,8 +235,7 @@ TEST_F(LootdropGridTest, PlusRowGivesUpWhenTheCatalogueHasNoItemToFind) {
   const QStringList stored = stored_entries(10);
   drops->LiteBtnCtrl2_Click();
   ASSERT_EQ(io.messages.size(), 1u);
-  EXPECT_EQ(io.messages[0],
-            u"The item catalogue holds no item with an id from 1 to 100000: no row was added."_s);
+  EXPECT_EQ(io.messages[0], u"The item catalogue holds no item with an id from 1 to 100000: no row was added."_s);
   EXPECT_EQ(w->lootdropE->RowCount(), 3);
   EXPECT_EQ(stored_entries(10), stored);
 

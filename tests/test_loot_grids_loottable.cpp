@@ -32,8 +32,7 @@ TEST_F(LoottableGridTest, LoadShowsTheEntriesAndReportsALoottableWithoutAny) {
   EXPECT_EQ(shown(w->loottableE), (QStringList{u"10|1|1|0|100"_s, u"11|2|3|1|50"_s, u"12|1|1|0|12.5"_s}));
   cur_loottable_id = 58;
   EXPECT_FALSE(tables->decode_loottableE());
-  EXPECT_EQ(io.messages,
-            std::vector<QString>{u"Error:NOT found in loottable_entries - this entry needs repairing!"_s});
+  EXPECT_EQ(io.messages, std::vector<QString>{u"Error:NOT found in loottable_entries - this entry needs repairing!"_s});
   EXPECT_EQ(w->loottableE->RowCount(), 3);
 }
 
@@ -46,13 +45,15 @@ TEST_F(LoottableGridTest, EmptyRowWaitsForTheNextEditWhichStoresEveryRow) {
     const testing_support::SentStatements sent;
     type(w->loottableE, 2, 5, u"75"_s);
     EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM loottable_entries WHERE loottable_id=57"_s});
-    const QString insert = u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
-                           "probability) VALUES (57,"_s;
-    EXPECT_EQ(sent.starting_with(u"INSERT"_s), (QStringList{insert + u"10,1,1,0,100)"_s, insert + u"11,2,3,1,75)"_s,
-                                                            insert + u"12,1,1,0,12.5)"_s, insert + u"500,1,1,0,100)"_s}));
+    const QString insert =
+        u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
+        "probability) VALUES (57,"_s;
+    EXPECT_EQ(sent.starting_with(u"INSERT"_s),
+              (QStringList{insert + u"10,1,1,0,100)"_s, insert + u"11,2,3,1,75)"_s, insert + u"12,1,1,0,12.5)"_s,
+                           insert + u"500,1,1,0,100)"_s}));
   }
-  EXPECT_EQ(stored_links(57), (QStringList{u"10|1|1|0|100"_s, u"11|2|3|1|75"_s, u"12|1|1|0|12.5"_s,
-                                           u"500|1|1|0|100"_s}));
+  EXPECT_EQ(stored_links(57),
+            (QStringList{u"10|1|1|0|100"_s, u"11|2|3|1|75"_s, u"12|1|1|0|12.5"_s, u"500|1|1|0|100"_s}));
   // The edited row's lootdrop fills the lootdrop grid; the card stays.
   EXPECT_EQ(cur_lootdrop_id, 11);
   EXPECT_EQ(shown(w->lootdropE), QStringList{u"2001|Iron Ration|1|0|25|1|50|1"_s});
@@ -204,8 +205,9 @@ TEST_F(LoottableGridTest, PlusRowMakesAPlaceholderLootdropInOneGo) {
   tables->plusrow_Click();  // nothing on an empty grid
   EXPECT_EQ(scratch->count(u"lootdrop"_s), 0);
   load_loottable_57();
-  scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (1,''),(2,''),(3,''),(4,''),(5,''),(6,''),(7,''),"
-                "(8,''),(9,'')"_s);
+  scratch->exec(
+      u"INSERT INTO lootdrop (id,name) VALUES (1,''),(2,''),(3,''),(4,''),(5,''),(6,''),(7,''),"
+      "(8,''),(9,'')"_s);
   sel_loottable_row = 2;
   {
     const testing_support::SentStatements sent;

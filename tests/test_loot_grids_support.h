@@ -12,8 +12,8 @@
 #include "startup/shared.h"
 #include "support/testdb.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
+#include <QStringList>
 
 #include <memory>
 #include <ostream>

@@ -29,8 +29,7 @@ class Renumbering : public RepairTest {
     return progress;
   }
   void lootdrops(std::initializer_list<int> ids) {
-    for (const int id : ids)
-      scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'drop%1')"_s.arg(id));
+    for (const int id : ids) scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'drop%1')"_s.arg(id));
   }
   static QString header(const IGrid* grid, int col) {
     return grid->model()->headerData(col - 1, Qt::Horizontal).toString();
@@ -89,9 +88,9 @@ TEST_F(Renumbering, GapsCloseInAscendingOrderCarryingEntriesAndLinks) {
                                u"Moving from #8 to #3"_s, u"Moving from #12 to #4"_s, kCompleted}));
   const lootdrop_reorg& r = *lootdrop_reorg::loaded();
   EXPECT_EQ(shown(r.itms), (QStringList{u"1|1"_s, u"2|2"_s, u"3|3"_s, u"4|4"_s}));
-  EXPECT_EQ(loot_rows(), (QStringList{u"1|drop3"_s, u"2|drop7"_s, u"3|drop8"_s, u"4|drop12"_s, u"1|1001|25"_s,
-                                      u"2|1002|25"_s, u"2|1003|25"_s, u"4|1001|25"_s, u"100|1"_s, u"100|4"_s,
-                                      u"101|2"_s, u"102|99"_s}));
+  EXPECT_EQ(loot_rows(),
+            (QStringList{u"1|drop3"_s, u"2|drop7"_s, u"3|drop8"_s, u"4|drop12"_s, u"1|1001|25"_s, u"2|1002|25"_s,
+                         u"2|1003|25"_s, u"4|1001|25"_s, u"100|1"_s, u"100|4"_s, u"101|2"_s, u"102|99"_s}));
   EXPECT_EQ(rec_count, 4);
   // The main window named lootdrops by their old ids.
   EXPECT_EQ(lower_grids(), nothing_shown());
@@ -121,11 +120,11 @@ TEST_F(Renumbering, IdsUpToTheTopOfTheUnsignedRangeMoveDownInTurn) {
        {u"1|d2"_s, u"2|d4294967295"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"2|1002|25"_s, u"100|1"_s, u"100|2"_s,
         u"4294967295|1"_s, u"4294967295|2"_s}},
       {{4294967294, 4294967295},
-       {u"1|d4294967294"_s, u"2|d4294967295"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"2|1002|25"_s, u"100|1"_s,
-        u"100|2"_s, u"4294967295|1"_s, u"4294967295|2"_s}},
+       {u"1|d4294967294"_s, u"2|d4294967295"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"2|1002|25"_s, u"100|1"_s, u"100|2"_s,
+        u"4294967295|1"_s, u"4294967295|2"_s}},
       {{2, 3, 4},
-       {u"1|d2"_s, u"2|d3"_s, u"3|d4"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"3|1001|25"_s, u"3|1002|25"_s,
-        u"100|1"_s, u"100|2"_s, u"100|3"_s, u"4294967295|1"_s, u"4294967295|3"_s}},
+       {u"1|d2"_s, u"2|d3"_s, u"3|d4"_s, u"1|1001|25"_s, u"2|1001|25"_s, u"3|1001|25"_s, u"3|1002|25"_s, u"100|1"_s,
+        u"100|2"_s, u"100|3"_s, u"4294967295|1"_s, u"4294967295|3"_s}},
   };
   for (const Case& c : cases) {
     for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
@@ -197,8 +196,9 @@ TEST_F(Renumbering, ARefusedStatementMovesNothing) {
   lootdrops({3, 7, 500});
   entries(3, {u"1001|1|0|25|0|1|127|1"_s});
   links(100, {u"3|1|1|0|100"_s, u"7|1|1|0|100"_s});
-  scratch->exec(u"CREATE TRIGGER keep_links BEFORE UPDATE ON loottable_entries FOR EACH ROW "
-                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
+  scratch->exec(
+      u"CREATE TRIGGER keep_links BEFORE UPDATE ON loottable_entries FOR EACH ROW "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
   something_current();
   const QStringList before = loot_rows();
 

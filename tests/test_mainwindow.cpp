@@ -6,6 +6,7 @@
 #include "startup/shared.h"
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QRegularExpression>
 #include <QTableView>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -48,8 +48,7 @@ class MainWindow : public DbTest {
 
 QStringList headers(const IGrid* grid) {
   QStringList out;
-  for (int c = 0; c < grid->model()->columnCount(); ++c)
-    out << grid->model()->headerData(c, Qt::Horizontal).toString();
+  for (int c = 0; c < grid->model()->columnCount(); ++c) out << grid->model()->headerData(c, Qt::Horizontal).toString();
   return out;
 }
 
@@ -67,15 +66,16 @@ TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
   const QRegularExpression quoted(u"^SELECT id FROM lootdrop WHERE id='[0-9]+'$"_s);
   for (const QString& p : probes) EXPECT_TRUE(quoted.match(p).hasMatch()) << p.toStdString();
   EXPECT_EQ(probes.last(), probe + u"'4'"_s) << probes.last().toStdString();
-  const QString entry = u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                        "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (4,"_s;
-  EXPECT_EQ(sent->starting_with(u"INSERT"_s),
-            (QStringList{u"INSERT INTO lootdrop (id,name) VALUES (4,\"ZiridezivuR3\")"_s,
-                         entry + u"1001,1,1,50,0,1,127,1)"_s, entry + u"6015,1,1,50,0,1,127,1)"_s,
-                         entry + u"1856,1,1,50,0,1,127,1)"_s, entry + u"11807,1,1,50,0,1,127,1)"_s,
-                         entry + u"94128,1,1,50,0,1,127,1)"_s,
-                         u"INSERT INTO variables (varname,value,information) VALUES "
-                         "(\"LootdropID\",4,\"For Ziridezivur3\")"_s}));
+  const QString entry =
+      u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+      "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES (4,"_s;
+  EXPECT_EQ(
+      sent->starting_with(u"INSERT"_s),
+      (QStringList{u"INSERT INTO lootdrop (id,name) VALUES (4,\"ZiridezivuR3\")"_s, entry + u"1001,1,1,50,0,1,127,1)"_s,
+                   entry + u"6015,1,1,50,0,1,127,1)"_s, entry + u"1856,1,1,50,0,1,127,1)"_s,
+                   entry + u"11807,1,1,50,0,1,127,1)"_s, entry + u"94128,1,1,50,0,1,127,1)"_s,
+                   u"INSERT INTO variables (varname,value,information) VALUES "
+                   "(\"LootdropID\",4,\"For Ziridezivur3\")"_s}));
   sent.reset();
   const QStringList expected{u"4|ZiridezivuR3"_s,
                              u"4|1001|1|1|50|0|1|127|1"_s,
@@ -107,11 +107,16 @@ TEST_F(MainWindow, FirstRunMakesTheOwnLootdropAndLaterRunsReadItBack) {
 
 TEST_F(MainWindow, StoredValueIsReadAsTheNumberItBeginsWith) {
   // Lootdrop ids are unsigned: up to 4294967295.
-  const std::pair<QString, std::uint32_t> cases[] = {
-      {u"12abc"_s, 12},  {u"  7"_s, 7},       {u"12.5"_s, 12},
-      {u"13.5"_s, 14},   {u"abc"_s, 0},       {u""_s, 0},
-      {u"3000000000"_s, 3000000000u},  {u"4294967295"_s, 4294967295u},
-      {u"4294967296"_s, 0},  {u"-1"_s, 0}};
+  const std::pair<QString, std::uint32_t> cases[] = {{u"12abc"_s, 12},
+                                                     {u"  7"_s, 7},
+                                                     {u"12.5"_s, 12},
+                                                     {u"13.5"_s, 14},
+                                                     {u"abc"_s, 0},
+                                                     {u""_s, 0},
+                                                     {u"3000000000"_s, 3000000000u},
+                                                     {u"4294967295"_s, 4294967295u},
+                                                     {u"4294967296"_s, 0},
+                                                     {u"-1"_s, 0}};
   for (const auto& [text, id] : cases) {
     scratch->exec(u"DELETE FROM variables"_s);
     scratch->exec(u"INSERT INTO variables (varname,value,information) VALUES ('LootdropID','"_s + text + u"','')"_s);
@@ -251,9 +256,10 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsAndOnlyWorkingEntriesAreAvailable) {
   EXPECT_EQ(bar, (QStringList{u"Special"_s, u"Music Off"_s, u"Show Item Stats"_s, u"Youtube Video Help"_s, u"Quit"_s}));
   QStringList special;
   for (QAction* a : w.specialx->actions()) special << a->text();
-  EXPECT_EQ(special, (QStringList{u"Make Loottables for NPC's without any Loot"_s, u"Expand Loot Header (Full View)"_s,
-                                  u"Shrink Loot Header (Minimal View)"_s, u"Delete Unused LOOTDROP"_s,
-                                  u"Fix lootdrops with chances >100 (range 0-100)"_s, u"Reorganize Lootdrop tables"_s}));
+  EXPECT_EQ(special,
+            (QStringList{u"Make Loottables for NPC's without any Loot"_s, u"Expand Loot Header (Full View)"_s,
+                         u"Shrink Loot Header (Minimal View)"_s, u"Delete Unused LOOTDROP"_s,
+                         u"Fix lootdrops with chances >100 (range 0-100)"_s, u"Reorganize Lootdrop tables"_s}));
   QStringList videos;
   for (QAction* a : w.vids->actions()) videos << a->text();
   EXPECT_EQ(videos, (QStringList{u"Basic Interface"_s, u"Item Search"_s, u"Random Loot"_s}));

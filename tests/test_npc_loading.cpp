@@ -5,6 +5,7 @@
 #include "editor/zone_search.h"
 #include "test_loot_grids_support.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -48,7 +48,8 @@ class NpcGrid : public loot_grids_testing::LootGrids {
   // Three NPCs in "sallowmere" (NPC 5 in two of its spawn groups), one elsewhere;
   // NPC 5 has loot table 100 with two lootdrops, NPC 9 the empty loot table 101.
   void world() {
-    scratch->exec_script(uR"(
+    scratch->exec_script(
+        uR"(
       INSERT INTO npc_types (id,name,level,loottable_id) VALUES
         (12,'a_rat',3,0),(5,'a_bat',7,100),(9,'a_snake',12,101),(30,'a_far_npc',5,0);
       INSERT INTO spawngroup (id,name) VALUES (1,'g1'),(2,'g2'),(3,'g3');
@@ -107,8 +108,8 @@ TEST_F(NpcGrid, ZoneLoaderListsEachNpcOnceByIdAndResetsTheLowerGrids) {
   load_zone(u"sallowmere"_s);
 
   EXPECT_EQ(sql_text, kZoneQuery + u"\"sallowmere\") ORDER BY npc_types.id"_s);
-  EXPECT_EQ(shown(w->allgrids),
-            (QStringList{u"5|a_bat|7|sallowmere|100"_s, u"9|a_snake|12|sallowmere|101"_s, u"12|a_rat|3|sallowmere|0"_s}));
+  EXPECT_EQ(shown(w->allgrids), (QStringList{u"5|a_bat|7|sallowmere|100"_s, u"9|a_snake|12|sallowmere|101"_s,
+                                             u"12|a_rat|3|sallowmere|0"_s}));
   EXPECT_EQ(w->allgrids->CellValue(1, 1).typeId(), QMetaType::Double);
   EXPECT_EQ(progress, (QStringList{u"Loading NPC 0/3"_s, u"Loading NPC 1/3"_s, u"Loading NPC 2/3"_s}));
   EXPECT_EQ(hourglass, QList<bool>(3, false));
@@ -140,7 +141,8 @@ TEST_F(NpcGrid, ZoneLoaderRangeTakesTheNumericValuesOfTheBounds) {
 
 TEST_F(NpcGrid, ZoneNamesWithQuotesOrBackslashesNeverChangeTheStatement) {
   world();
-  scratch->exec_script(uR"(
+  scratch->exec_script(
+      uR"(
     INSERT INTO npc_types (id,name,level,loottable_id) VALUES (40,'odd_one',1,0),(41,'slash_one',1,0),(42,'tick_one',1,0);
     INSERT INTO spawngroup (id,name) VALUES (4,'g4'),(5,'g5'),(6,'g6');
     INSERT INTO spawnentry (spawngroupID,npcID) VALUES (4,40),(5,41),(6,42);
@@ -376,7 +378,8 @@ TEST_F(NpcGrid, EditWithoutAWholeNumberSendsNothing) {
 
 TEST_F(NpcGrid, LootTableAndLootdropIdsBeyondTheSignedRangeArePressedAndStored) {
   world();
-  scratch->exec_script(uR"(
+  scratch->exec_script(
+      uR"(
     UPDATE npc_types SET loottable_id=4000000000 WHERE id=12;
     INSERT INTO loottable (id,name) VALUES (4000000000,'far_loot');
     INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability)
@@ -414,8 +417,9 @@ TEST_F(NpcGrid, EditedIdTextCannotReachOtherNpcs) {
 }
 
 TEST_F(NpcGrid, RemoveSelectedDropsOnlyTheSelectedRows) {
-  scratch->exec(u"INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',1,0),(2,'b',1,0),(3,'c',1,0),"
-                "(4,'d',1,0),(5,'e',1,0)"_s);
+  scratch->exec(
+      u"INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',1,0),(2,'b',1,0),(3,'c',1,0),"
+      "(4,'d',1,0),(5,'e',1,0)"_s);
   w->min_lvl->setText(u"1"_s);
   npcs->LiteBtnCtrl1_Click();
   ASSERT_EQ(w->allgrids->RowCount(), 5);
@@ -430,8 +434,7 @@ TEST_F(NpcGrid, RemoveSelectedDropsOnlyTheSelectedRows) {
   const QStringList before = shown(w->allgrids);
   QItemSelectionModel* selection = w->allgrids->view()->selectionModel();
   for (int row : {2, 4}) {
-    selection->select(w->allgrids->model()->index(row - 1, 0),
-                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selection->select(w->allgrids->model()->index(row - 1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
   }
   npcs->rmv_selected_NPCS_Click();
   EXPECT_EQ(shown(w->allgrids), (QStringList{before[0], before[2], before[4]}));

@@ -15,9 +15,10 @@ using ResultNumbers = DbTest;
 
 TEST_F(ResultNumbers, ReadTheSameAsTheFieldsText) {
   open_db(db_rs, db_conn);
-  db_rs.open(u"SELECT 12, -7, 0, 2147483648, 123456789012345678, 1.5, -0.25, 1e300, NULL, '12abc', ' 3', "
-             "'abc', '', 'caf\u00e9 9', '\u00e99', REPEAT('1', 80), '-', '4e', '+8.'"_s,
-             db_conn);
+  db_rs.open(
+      u"SELECT 12, -7, 0, 2147483648, 123456789012345678, 1.5, -0.25, 1e300, NULL, '12abc', ' 3', "
+      "'abc', '', 'caf\u00e9 9', '\u00e99', REPEAT('1', 80), '-', '4e', '+8.'"_s,
+      db_conn);
   ASSERT_EQ(db_rs.record_count(), 1);
   for (int i = 0; i < db_rs.field_count(); ++i) {
     const double expected = db_rs.field(i).number();

@@ -121,10 +121,10 @@ TEST_F(RandomLoot, GoMakesALootdropPerPassingNpcFromTheNextItemsOfTheList) {
   QLocale::setDefault(before);
 
   EXPECT_TRUE(io.messages.empty());
-  EXPECT_EQ(custom_drops(), (QStringList{u"345:101,102,103"_s, u"346:104,105,106"_s, u"347:107"_s,
-                                         u"348:101,102,103"_s}));
-  EXPECT_EQ(all_links(), (QStringList{u"12|345|1|50|1|0"_s, u"12|346|1|50|1|0"_s, u"0|347|1|50|1|0"_s,
-                                      u"14|348|1|50|1|0"_s}));
+  EXPECT_EQ(custom_drops(),
+            (QStringList{u"345:101,102,103"_s, u"346:104,105,106"_s, u"347:107"_s, u"348:101,102,103"_s}));
+  EXPECT_EQ(all_links(),
+            (QStringList{u"12|345|1|50|1|0"_s, u"12|346|1|50|1|0"_s, u"0|347|1|50|1|0"_s, u"14|348|1|50|1|0"_s}));
   EXPECT_EQ(stored_entries(347), QStringList{u"107|1|1|12.5|0|0|127|1"_s});
   EXPECT_EQ(s->list_cursor, 4);
   EXPECT_TRUE(sql_text.startsWith(u"INSERT INTO lootdrop (id,name) VALUES ( 345,"_s));
@@ -344,8 +344,9 @@ TEST_F(RandomLoot, ARemovalRefusedHalfWayDeletesNothing) {
   entries(10, {u"101|1|1|10|0|0|127|1"_s});
   links(100, {u"10|1|1|0|50"_s});
   // The third delete, after the lootdrop and its entries, is refused.
-  scratch->exec(u"CREATE TRIGGER keep_links BEFORE DELETE ON loottable_entries FOR EACH ROW "
-                u"SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='links are kept'"_s);
+  scratch->exec(
+      u"CREATE TRIGGER keep_links BEFORE DELETE ON loottable_entries FOR EACH ROW "
+      u"SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='links are kept'"_s);
   something_current();
   s->delete_custom_loot_Click();
   ASSERT_EQ(io.messages.size(), 1u);

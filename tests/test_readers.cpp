@@ -1,7 +1,7 @@
 #include "platform/readers.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
+#include <QStringList>
 
 using readers::FieldReader;
 using readers::LineReader;
@@ -58,7 +58,13 @@ TEST(LineReader, LineEndsOfEveryKind) {
 }
 
 TEST(DecodeText, Utf8WhenValidElseLatin1) {
-  EXPECT_EQ(readers::decode_text(QByteArray("Fr\xc3\xa9" "d")), u"Fr\u00e9d");
-  EXPECT_EQ(readers::decode_text(QByteArray("Fr\xe9" "d")), u"Fr\u00e9d");
-  EXPECT_EQ(readers::decode_text(QByteArray("\xef\xbb\xbf" "abc")), u"abc");
+  EXPECT_EQ(readers::decode_text(QByteArray("Fr\xc3\xa9"
+                                            "d")),
+            u"Fr\u00e9d");
+  EXPECT_EQ(readers::decode_text(QByteArray("Fr\xe9"
+                                            "d")),
+            u"Fr\u00e9d");
+  EXPECT_EQ(readers::decode_text(QByteArray("\xef\xbb\xbf"
+                                            "abc")),
+            u"abc");
 }

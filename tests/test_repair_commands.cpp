@@ -1,8 +1,8 @@
 #include "editor/repair_commands.h"
 #include "test_repair_support.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 
 using namespace Qt::StringLiterals;
 using repair_testing::RepairTest;
@@ -65,8 +65,9 @@ TEST_F(RepairCommandsTest, StatementTexts) {
 
 TEST_F(RepairCommandsTest, MakeLoottablesGivesEachListedNpcWithoutOneItsOwnInGridOrder) {
   scratch->exec(u"INSERT INTO loottable (id,name) VALUES (40,'older'),(100,'old')"_s);
-  scratch->exec(u"INSERT INTO npc_types (id,name,loottable_id) VALUES "
-                "(11,'a',100),(12,'b',0),(13,'c',40),(14,'d',100),(15,'e',0),(16,'not listed',0)"_s);
+  scratch->exec(
+      u"INSERT INTO npc_types (id,name,loottable_id) VALUES "
+      "(11,'a',100),(12,'b',0),(13,'c',40),(14,'d',100),(15,'e',0),(16,'not listed',0)"_s);
   listed_npcs({u"11|100"_s, u"12|0"_s, u"13|40"_s, u"14|100"_s, u"15|0"_s});
   w->fix_loot_for_empty_loottablesx->trigger();
 
@@ -74,8 +75,7 @@ TEST_F(RepairCommandsTest, MakeLoottablesGivesEachListedNpcWithoutOneItsOwnInGri
             (QStringList{u"101|ZiridezivuR3|1|1000|0|0"_s, u"102|ZiridezivuR3|1|1000|0|0"_s}));
   EXPECT_EQ(stored_links(101), QStringList{u"500|1|1|0|100"_s});
   EXPECT_EQ(stored_links(102), QStringList{u"500|1|1|0|100"_s});
-  EXPECT_EQ(npc_loottables(),
-            (QStringList{u"11|100"_s, u"12|101"_s, u"13|40"_s, u"14|100"_s, u"15|102"_s, u"16|0"_s}));
+  EXPECT_EQ(npc_loottables(), (QStringList{u"11|100"_s, u"12|101"_s, u"13|40"_s, u"14|100"_s, u"15|102"_s, u"16|0"_s}));
   EXPECT_EQ(loottable_column(), (QStringList{u"100"_s, u"101"_s, u"40"_s, u"100"_s, u"102"_s}));
   EXPECT_EQ(sql_text, repair_sql::drop_npc_loottables());
   EXPECT_EQ(rec_count, 5);
@@ -127,8 +127,9 @@ TEST_F(RepairCommandsTest, MakeLoottablesLeavesWhatTheStepsOneNpcAtATimeLeave) {
     steps.exec(repair_sql::set_npc_loottable(next, npc.toInt()));
     cells << QString::number(next++);
   }
-  for (const QString& query : {u"SELECT * FROM loottable ORDER BY id"_s, u"SELECT * FROM loottable_entries ORDER BY 1,2"_s,
-                               u"SELECT id,loottable_id FROM npc_types ORDER BY id"_s})
+  for (const QString& query :
+       {u"SELECT * FROM loottable ORDER BY id"_s, u"SELECT * FROM loottable_entries ORDER BY 1,2"_s,
+        u"SELECT id,loottable_id FROM npc_types ORDER BY id"_s})
     EXPECT_EQ(scratch->rows(query), steps.rows(query)) << query.toStdString();
   EXPECT_EQ(loottable_column(), cells);
   EXPECT_EQ(w->out->text(), QString());
@@ -295,8 +296,9 @@ TEST_F(RepairCommandsTest, DeleteFailingHalfWayDeletesNothing) {
   two_lootdrops();
   something_current();
   const QStringList before = loot_rows();
-  scratch->exec(u"CREATE TRIGGER keep_lootdrops BEFORE DELETE ON lootdrop FOR EACH ROW "
-                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
+  scratch->exec(
+      u"CREATE TRIGGER keep_lootdrops BEFORE DELETE ON lootdrop FOR EACH ROW "
+      "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'"_s);
   io.answers = {u"7"_s};
   repair().LOOTDROP_wipe_Click();
   EXPECT_EQ(loot_rows(), before);
@@ -324,9 +326,10 @@ TEST_F(RepairCommandsTest, FixChancesBringsEveryChanceIntoTenToHundredOnce) {
 TEST_F(RepairCommandsTest, FixChancesFailingHalfWayChangesNothing) {
   chances({u"150"_s, u"50"_s, u"0.5"_s});
   // The last update, the one that makes fractions percentages again, is refused.
-  scratch->exec(u"CREATE TRIGGER no_growth BEFORE UPDATE ON lootdrop_entries FOR EACH ROW BEGIN "
-                "IF NEW.chance > OLD.chance * 50 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'; END IF; "
-                "END"_s);
+  scratch->exec(
+      u"CREATE TRIGGER no_growth BEFORE UPDATE ON lootdrop_entries FOR EACH ROW BEGIN "
+      "IF NEW.chance > OLD.chance * 50 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused'; END IF; "
+      "END"_s);
   repair().percX_fix_Click();
   EXPECT_EQ(stored_chances(), (QStringList{u"150"_s, u"50"_s, u"0.5"_s}));
   ASSERT_EQ(io.messages.size(), 1u);

@@ -2,10 +2,10 @@
 #include "startup/shared.h"
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using testing_support::ProgramEnded;
 using testing_support::RecordingIO;
@@ -52,7 +52,9 @@ class SettingsTest : public ::testing::Test {
 };
 
 TEST_F(SettingsTest, UsualLayoutOneFieldPerLine) {
-  write("SRVR=db.example;PORT=3307\r\nUSER=admin\r\nPASSWORD=secret\r\nDATABASE=lootworld\r\nDATA_FOLDER_PATH=C:\\loot\r\n");
+  write(
+      "SRVR=db.example;PORT=3307\r\nUSER=admin\r\nPASSWORD=secret\r\nDATABASE=lootworld\r\nDATA_FOLDER_PATH=C:"
+      "\\loot\r\n");
   ASSERT_TRUE(load());
   EXPECT_EQ(db_settings.server, u"db.example;PORT=3307");
   EXPECT_EQ(db_settings.user, u"admin");
@@ -159,8 +161,8 @@ TEST_F(SettingsTest, ControlCharactersInAFieldRefuseTheFile) {
   // A control character in any field would cut or bend the connection
   // string: the file is refused as a whole.
   for (int field = 0; field < 5; ++field) {
-    for (const QByteArray& c : {QByteArray(1, '\0'), QByteArray("\x01"), QByteArray("\t"), QByteArray("\x1b"),
-                                QByteArray("\x7f")}) {
+    for (const QByteArray& c :
+         {QByteArray(1, '\0'), QByteArray("\x01"), QByteArray("\t"), QByteArray("\x1b"), QByteArray("\x7f")}) {
       SCOPED_TRACE(testing::Message() << "field " << field + 1 << ", character " << int(c[0]));
       db_settings = DbSettings{};
       io_.messages.clear();

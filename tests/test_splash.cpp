@@ -7,13 +7,13 @@
 #include "startup/splash.h"
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using testing_support::DbTest;

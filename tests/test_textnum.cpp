@@ -2,11 +2,11 @@
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
 
+#include <gtest/gtest.h>
 #include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <clocale>
-#include <gtest/gtest.h>
 #include <string>
 
 using namespace textnum;
@@ -126,19 +126,19 @@ TEST(SqlText, KeywordsCountOutsideQuotedTextOnly) {
       {u"aint=5 into @x", true},
       {u"aint=5 InTo", true},
       {u"aint=5 INTO@x", true},
-      {u"aint=1.0INTO @x", true},            // a number ends before the word
-      {u"aint=\\NINTO @x", true},           // "\N" stands alone
-      {u"aint=5 /*!INTO @x*/", true},        // the server runs these comments
+      {u"aint=1.0INTO @x", true},      // a number ends before the word
+      {u"aint=\\NINTO @x", true},      // "\N" stands alone
+      {u"aint=5 /*!INTO @x*/", true},  // the server runs these comments
       {u"aint=5 /*!50000INTO @x*/", true},
       {u"aint=5 /*M!100000 INTO @x*/", true},
-      {u"aint=5 -- INTO @x", true},          // words in comments count too
-      {u"aint=5 -- '\nINTO @x", true},       // a quote in a comment opens nothing
+      {u"aint=5 -- INTO @x", true},     // words in comments count too
+      {u"aint=5 -- '\nINTO @x", true},  // a quote in a comment opens nothing
       {u"aint=5 # '\nINTO @x", true},
       {u"aint=5 /* ' */ INTO @x", true},
       {u"name='it''s' INTO @x", true},
-      {u"name='a\\'' INTO @x", true},       // "\'" inside quotes is a quote
-      {u"name='a\\' INTO @x -- '", true},   // ...unless backslashes escape nothing
-      {u"`a\\` INTO @x", true},             // names have no backslash escapes
+      {u"name='a\\'' INTO @x", true},      // "\'" inside quotes is a quote
+      {u"name='a\\' INTO @x -- '", true},  // ...unless backslashes escape nothing
+      {u"`a\\` INTO @x", true},            // names have no backslash escapes
       {u"aint=5", false},
       {u"name LIKE '%into%' OR name=\"Into the Deep\" OR `into`=1", false},
       {u"pinto=1 OR intox=2 OR x_into=3 OR $into=4 OR into5=6", false},

@@ -4,11 +4,11 @@
 #include "startup/shared.h"
 #include "support/testdb.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <memory>
 

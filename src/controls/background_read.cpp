@@ -11,8 +11,8 @@ void run_painted(const std::function<void()>& work, QWidget& painted) {
   worker::run(work, [&] { repaint_throttled(&painted); });
 }
 
-BackgroundRead::BackgroundRead(db::RowReader& rows, QLabel& label, QString prefix, int first_shown,
-                               QWidget& repainted, const std::function<void(const QString&)>* observer)
+BackgroundRead::BackgroundRead(db::RowReader& rows, QLabel& label, QString prefix, int first_shown, QWidget& repainted,
+                               const std::function<void(const QString&)>* observer)
     : rows_(rows),
       label_(label),
       prefix_(std::move(prefix)),

@@ -230,7 +230,8 @@ void GridModel::append_rows(std::vector<GridColumn> columns) {
   std::size_t added = 0;
   for (const GridColumn& column : columns) added = std::max(added, column.size());
   if (added == 0 || m_columns.empty()) return;
-  if (added > static_cast<std::size_t>(std::numeric_limits<int>::max() - m_rows)) throw std::length_error("too many rows");
+  if (added > static_cast<std::size_t>(std::numeric_limits<int>::max() - m_rows))
+    throw std::length_error("too many rows");
   flush_changes();
   const int first = m_rows;
   beginInsertRows(QModelIndex(), first, first + static_cast<int>(added) - 1);
@@ -336,9 +337,7 @@ QString GridModel::display_text(const Cell& cell) {
 
 int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
 
-int GridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : column_count();
-}
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : column_count(); }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !contains(index.row(), index.column())) return {};

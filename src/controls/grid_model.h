@@ -90,9 +90,7 @@ class GridModel : public QAbstractTableModel {
   void set_cell(int row, int col, const QVariant& value);
   // Raises the dataChanged that set_cell has held back, if any.
   void flush_changes();
-  bool contains(int row, int col) const {
-    return row >= 0 && row < m_rows && col >= 0 && col < column_count();
-  }
+  bool contains(int row, int col) const { return row >= 0 && row < m_rows && col >= 0 && col < column_count(); }
 
   bool editable() const { return m_editable; }
   void set_editable(bool on) { m_editable = on; }

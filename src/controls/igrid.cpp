@@ -23,7 +23,6 @@ constexpr QRgb kGridLineColor = qRgb(128, 128, 255);
 constexpr QRgb kSelectedRowColor = qRgb(128, 0, 0);
 constexpr QRgb kFocusRectColor = qRgb(192, 0, 0);
 
-
 QPalette grid_palette(QPalette palette) {
   for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     palette.setColor(group, QPalette::Base, Qt::white);
@@ -109,8 +108,8 @@ class GridView : public QTableView {
     const int width = horizontalHeader()->length() - horizontalOffset();
     QPainter painter(viewport());
     painter.setPen(QColor(kFocusRectColor));
-    painter.drawRect(QRect(-horizontalOffset(), top, width + horizontalOffset(), rowHeight(current.row()))
-                         .adjusted(0, 0, -1, -1));
+    painter.drawRect(
+        QRect(-horizontalOffset(), top, width + horizontalOffset(), rowHeight(current.row())).adjusted(0, 0, -1, -1));
   }
 };
 
@@ -180,9 +179,7 @@ int IGrid::RowCount() const { return m_model->row_count(); }
 void IGrid::setRowCount(int rows) { m_model->set_row_count(rows); }
 int IGrid::ColCount() const { return m_model->column_count(); }
 
-bool IGrid::ColVisible(int col) const {
-  return col >= 1 && col <= ColCount() && !m_view->isColumnHidden(col - 1);
-}
+bool IGrid::ColVisible(int col) const { return col >= 1 && col <= ColCount() && !m_view->isColumnHidden(col - 1); }
 
 void IGrid::setColVisible(int col, bool visible) {
   if (col >= 1 && col <= ColCount()) m_view->setColumnHidden(col - 1, !visible);

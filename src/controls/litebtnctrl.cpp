@@ -66,15 +66,14 @@ LiteBtnCtrl::LiteBtnCtrl(const QString& control_name, QWidget* parent) : QWidget
 
 LiteBtnCtrl* LiteBtnCtrl::placed(QWidget* parent, const QString& control_name, const QString& caption,
                                  const QRect& rect) {
-  auto* button = from_properties(control_name,
-                                 {{QStringLiteral("caption"), caption}, {QStringLiteral("captionstyle"), QStringLiteral("1")}},
-                                 parent);
+  auto* button = from_properties(
+      control_name, {{QStringLiteral("caption"), caption}, {QStringLiteral("captionstyle"), QStringLiteral("1")}},
+      parent);
   button->setGeometry(rect);
   return button;
 }
 
-LiteBtnCtrl* LiteBtnCtrl::from_properties(const QString& control_name,
-                                          const QList<QPair<QString, QString>>& saved,
+LiteBtnCtrl* LiteBtnCtrl::from_properties(const QString& control_name, const QList<QPair<QString, QString>>& saved,
                                           QWidget* parent) {
   auto* button = new LiteBtnCtrl(control_name, parent);
   const QString* caption = find_saved(saved, kCaptionKey);
@@ -93,8 +92,7 @@ QList<QPair<QString, QString>> LiteBtnCtrl::save_properties() const {
   QList<QPair<QString, QString>> saved;
   if (m_caption != objectName()) saved.append({kCaptionKey, m_caption});
   if (!m_hotkey_caption.isEmpty()) saved.append({kHotKeyCaptionKey, m_hotkey_caption});
-  if (m_caption_style != kSavedDefaultStyle)
-    saved.append({kCaptionStyleKey, QString::number(m_caption_style)});
+  if (m_caption_style != kSavedDefaultStyle) saved.append({kCaptionStyleKey, QString::number(m_caption_style)});
   return saved;
 }
 
@@ -141,9 +139,8 @@ void LiteBtnCtrl::paintEvent(QPaintEvent*) {
   if (const auto layout = layout_for(m_caption_style)) {
     // Moved one pixel right and down while pressed, same size.
     const int shift = pressed ? 1 : 0;
-    const QRect text_rect = QRect(QPoint(kTextInset, kTextInset),
-                                  QPoint(w - kTextInset - 1, h - kTextInset - 1))
-                                .translated(shift, shift);
+    const QRect text_rect =
+        QRect(QPoint(kTextInset, kTextInset), QPoint(w - kTextInset - 1, h - kTextInset - 1)).translated(shift, shift);
     painter.save();
     painter.setClipRect(text_rect);
     painter.setPen(palette().color(QPalette::ButtonText));
@@ -159,10 +156,10 @@ void LiteBtnCtrl::paintEvent(QPaintEvent*) {
   const QColor dark = palette().color(QPalette::Dark);
   const QColor& top_left = m_sunken ? dark : light;
   const QColor& bottom_right = m_sunken ? light : dark;
-  painter.fillRect(QRect(0, 0, w - 1, 1), top_left);        // lineTop
-  painter.fillRect(QRect(0, 0, 1, h - 1), top_left);        // lineLeft
-  painter.fillRect(QRect(w - 1, 0, 1, h), bottom_right);    // lineRight
-  painter.fillRect(QRect(0, h - 1, w, 1), bottom_right);    // lineBottom
+  painter.fillRect(QRect(0, 0, w - 1, 1), top_left);      // lineTop
+  painter.fillRect(QRect(0, 0, 1, h - 1), top_left);      // lineLeft
+  painter.fillRect(QRect(w - 1, 0, 1, h), bottom_right);  // lineRight
+  painter.fillRect(QRect(0, h - 1, w, 1), bottom_right);  // lineBottom
 }
 
 void LiteBtnCtrl::mouseMoveEvent(QMouseEvent*) {

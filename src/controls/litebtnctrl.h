@@ -7,9 +7,9 @@
 #include <QList>
 #include <QPair>
 #include <QPalette>
+#include <QRect>
 #include <QString>
 #include <QTimer>
-#include <QRect>
 #include <QWidget>
 
 #include <functional>
@@ -27,8 +27,7 @@ class LiteBtnCtrl : public QWidget {
   // A button as the windows save theirs: its caption and caption style 1,
   // placed at rect.
   static LiteBtnCtrl* placed(QWidget* parent, const QString& control_name, const QString& caption, const QRect& rect);
-  static LiteBtnCtrl* from_properties(const QString& control_name,
-                                      const QList<QPair<QString, QString>>& saved,
+  static LiteBtnCtrl* from_properties(const QString& control_name, const QList<QPair<QString, QString>>& saved,
                                       QWidget* parent = nullptr);
   // "Caption", "HotKeyCaption", "CaptionStyle" in that order; a value equal to
   // its from_properties default is left out.

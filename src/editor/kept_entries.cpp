@@ -49,9 +49,10 @@ class Keeper {
   // when the table holds anything the grid does not write.
   void copy() {
     db::ResultSet rs;
-    sql_text = u"SELECT COLUMN_NAME,EXTRA FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
-               u"TABLE_NAME="_s +
-               sqltext::quote(l_.table) + u" ORDER BY ORDINAL_POSITION"_s;
+    sql_text =
+        u"SELECT COLUMN_NAME,EXTRA FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
+        u"TABLE_NAME="_s +
+        sqltext::quote(l_.table) + u" ORDER BY ORDINAL_POSITION"_s;
     rs.open(sql_text, db_conn);
     for (; !rs.eof(); rs.move_next()) {
       const QString name = rs.field(0).text();
@@ -157,8 +158,8 @@ class Keeper {
   bool active_ = false;
   std::vector<Entry> entries_;
   std::unordered_map<long long, std::vector<std::size_t>> by_key_;
-  std::vector<long long> continues_;  // per row: the entry it continues, or -1
-  std::vector<bool> repeated_;        // per row: its key is held by another row too
+  std::vector<long long> continues_;         // per row: the entry it continues, or -1
+  std::vector<bool> repeated_;               // per row: its key is held by another row too
   std::unordered_map<long long, int> held_;  // rows per key
 };
 

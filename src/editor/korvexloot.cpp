@@ -1,5 +1,6 @@
 #include "editor/korvexloot.h"
 
+#include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/lootdrop_grid.h"
@@ -12,7 +13,6 @@
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "controls/form_layout.h"
 #include "startup/music_player.h"
 #include "startup/operator_io.h"
 #include "startup/pictures.h"
@@ -42,10 +42,13 @@ struct Column {
 };
 
 const Column kNpcColumns[] = {{u"id"_s, 65}, {u"npc"_s, 200}, {u"lvl"_s, 60}, {u"zone"_s, 90}, {u"loottable"_s, 90}};
-const Column kLoottableColumns[] = {
-    {u"lootdrop_id"_s, 105}, {u"multiplier"_s, 100}, {u"droplimit"_s, 100}, {u"mindop"_s, 100}, {u"probability"_s, 100}};
-const Column kLootdropColumns[] = {{u"item_id"_s, 70},        {u"name"_s, 215},         {u"charges"_s, 75},
-                                   {u"equip"_s, 75},          {u"%"_s, 55},             {u"npc_min_level"_s, 100},
+const Column kLoottableColumns[] = {{u"lootdrop_id"_s, 105},
+                                    {u"multiplier"_s, 100},
+                                    {u"droplimit"_s, 100},
+                                    {u"mindop"_s, 100},
+                                    {u"probability"_s, 100}};
+const Column kLootdropColumns[] = {{u"item_id"_s, 70},        {u"name"_s, 215}, {u"charges"_s, 75},
+                                   {u"equip"_s, 75},          {u"%"_s, 55},     {u"npc_min_level"_s, 100},
                                    {u"npc_max_level"_s, 100}, {u"#"_s, 50}};
 
 IGrid* make_grid(QWidget* parent, const QString& name, const QRect& rect) {
@@ -105,8 +108,8 @@ void KorvexLoot::build_controls(QWidget* surface) {
   const QFont comic12 = comic_sans(12);
   Label8 = make_label(surface, u"Label8"_s, u"Zone Name"_s, twips_rect(120, 120, 1335, 375), comic12, Qt::white,
                       kLightYellow);
-  zonename = make_label(surface, u"zonename"_s, u"butcher"_s, twips_rect(1560, 120, 1935, 375), comic12, Qt::white,
-                        kDarkGrey);
+  zonename =
+      make_label(surface, u"zonename"_s, u"butcher"_s, twips_rect(1560, 120, 1935, 375), comic12, Qt::white, kDarkGrey);
   Label1 = make_label(surface, u"Label1"_s, u"-"_s, twips_rect(6460, 300, 375, 495), comic_sans(21.75), Qt::white,
                       kLightYellow);
   out = make_label(surface, u"out"_s, QString(), twips_rect(9480, 9960, 5775, 375), times_new_roman(18), Qt::black,
@@ -120,7 +123,8 @@ void KorvexLoot::build_controls(QWidget* surface) {
   Image1->setScaledContents(true);
 
   find_item = LiteBtnCtrl::placed(surface, u"find_item"_s, u"Item Search"_s, twips_rect(0, 120, 1455, 375));
-  Search_Grids = LiteBtnCtrl::placed(surface, u"Search_Grids"_s, u"LOAD NPC in ZONE"_s, twips_rect(3600, 120, 2175, 375));
+  Search_Grids =
+      LiteBtnCtrl::placed(surface, u"Search_Grids"_s, u"LOAD NPC in ZONE"_s, twips_rect(3600, 120, 2175, 375));
   LiteBtnCtrl1 =
       LiteBtnCtrl::placed(surface, u"LiteBtnCtrl1"_s, u"LOAD NPC by LEVEL RNG"_s, twips_rect(3600, 480, 2175, 375));
   range_use = new QCheckBox(u"Use Range"_s, surface);
@@ -135,11 +139,12 @@ void KorvexLoot::build_controls(QWidget* surface) {
   LiteBtnCtrl3 = LiteBtnCtrl::placed(surface, u"LiteBtnCtrl3"_s, u"- ROW"_s, twips_rect(8520, 4080, 855, 375));
   loottableE = make_grid(surface, u"loottableE"_s, twips_rect(9480, 120, 7935, 2895));
   lootdropE = make_grid(surface, u"lootdropE"_s, twips_rect(9480, 3120, 11175, 6855));
-  LiteBtnCtrl4 = LiteBtnCtrl::placed(surface, u"LiteBtnCtrl4"_s, u"create empty row"_s, twips_rect(17520, 240, 1575, 375));
+  LiteBtnCtrl4 =
+      LiteBtnCtrl::placed(surface, u"LiteBtnCtrl4"_s, u"create empty row"_s, twips_rect(17520, 240, 1575, 375));
   plusrow = LiteBtnCtrl::placed(surface, u"plusrow"_s, u"+ ROW"_s, twips_rect(17520, 720, 855, 375));
   removegridrow = LiteBtnCtrl::placed(surface, u"removegridrow"_s, u"- ROW"_s, twips_rect(17520, 1080, 855, 375));
-  rmv_selected_NPCS =
-      LiteBtnCtrl::placed(surface, u"rmv_selected_NPCS"_s, u"Remove Selected NPCs"_s, twips_rect(5280, 10080, 2175, 375));
+  rmv_selected_NPCS = LiteBtnCtrl::placed(surface, u"rmv_selected_NPCS"_s, u"Remove Selected NPCs"_s,
+                                          twips_rect(5280, 10080, 2175, 375));
 
   // Labels and the picture are drawn on the window's own surface, under
   // every other control ("Item Search" covers "Zone Name", the level boxes

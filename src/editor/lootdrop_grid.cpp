@@ -31,8 +31,9 @@ QString delete_entries(std::uint32_t lootdrop_id) {
 }
 
 QString insert_entry(std::uint32_t lootdrop_id, const QStringList& values) {
-  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                        "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
+  return QStringLiteral(
+             "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+             "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
          textnum::sql_number(lootdrop_id) + u',' + values.join(u',') + u')';
 }
 
@@ -53,7 +54,8 @@ constexpr int kLargestRandomId = 100000;
 // What a save writes of lootdrop_entries; entries whose item is missing from
 // the catalogue are never shown (the loader joins the items).
 const kept_entries::Layout kLootdropEntries{
-    QStringLiteral("lootdrop_entries"), QStringLiteral("lootdrop_id"),
+    QStringLiteral("lootdrop_entries"),
+    QStringLiteral("lootdrop_id"),
     {QStringLiteral("item_id"), QStringLiteral("item_charges"), QStringLiteral("equip_item"), QStringLiteral("chance"),
      QStringLiteral("npc_min_level"), QStringLiteral("npc_max_level"), QStringLiteral("multiplier")},
     QStringLiteral("NOT EXISTS (SELECT 1 FROM items WHERE items.id=k.item_id)")};
@@ -118,8 +120,9 @@ bool LootdropGrid::store_entries(int skip_row) {
   const IGrid& grid = *w_.lootdropE;
   if (cur_lootdrop_id == 0) {
     // No lootdrop has id 0: entries stored under it belong to nothing.
-    operator_io().message(QStringLiteral("No lootdrop is chosen, so nothing was saved. Choose a row of the loot "
-                                         "table first."));
+    operator_io().message(
+        QStringLiteral("No lootdrop is chosen, so nothing was saved. Choose a row of the loot "
+                       "table first."));
     return false;
   }
   if (unloaded_ == cur_lootdrop_id) {
@@ -134,16 +137,15 @@ bool LootdropGrid::store_entries(int skip_row) {
   try {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db::Transaction transaction(db_conn);
-    kept_entries::replace(kLootdropEntries, lootdrop_id, *rows, lootdrop_sql::delete_entries(lootdrop_id),
-                          [lootdrop_id](const QStringList& values) {
-                            return lootdrop_sql::insert_entry(lootdrop_id, values);
-                          });
+    kept_entries::replace(
+        kLootdropEntries, lootdrop_id, *rows, lootdrop_sql::delete_entries(lootdrop_id),
+        [lootdrop_id](const QStringList& values) { return lootdrop_sql::insert_entry(lootdrop_id, values); });
     transaction.commit();
     return true;
   } catch (const db::Error& e) {
-    report_transaction_failure(
-        QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) + QStringLiteral(" (nothing was changed)"),
-        e);
+    report_transaction_failure(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
+                                   QStringLiteral(" (nothing was changed)"),
+                               e);
     return false;
   }
 }
@@ -164,9 +166,7 @@ void LootdropGrid::show_row(int row) {
   if (cur_item_id != 0) decode_loot_item_for_stats();
 }
 
-void LootdropGrid::lootdropE_AfterCommitEdit(int lRow, int /*lCol*/) {
-  save(lRow);
-}
+void LootdropGrid::lootdropE_AfterCommitEdit(int lRow, int /*lCol*/) { save(lRow); }
 
 void LootdropGrid::LiteBtnCtrl2_Click() {
   if (w_.loottableE->RowCount() == 0) return;
@@ -178,8 +178,9 @@ void LootdropGrid::LiteBtnCtrl2_Click() {
     const bool any = !db_rs.eof();
     db_rs.close();
     if (!any) {
-      operator_io().message(QStringLiteral("The item catalogue holds no item with an id from 1 to 100000: "
-                                           "no row was added."));
+      operator_io().message(
+          QStringLiteral("The item catalogue holds no item with an id from 1 to 100000: "
+                         "no row was added."));
       return;
     }
     bool found = false;
@@ -191,8 +192,8 @@ void LootdropGrid::LiteBtnCtrl2_Click() {
     }
     if (!found) {
       db_rs.close();
-      operator_io().message(QStringLiteral("No item was found at %1 random ids from 1 to 100000: no row was added.")
-                                .arg(kMaxItemTries));
+      operator_io().message(
+          QStringLiteral("No item was found at %1 random ids from 1 to 100000: no row was added.").arg(kMaxItemTries));
       return;
     }
   } catch (const db::Error& e) {
@@ -235,8 +236,8 @@ void LootdropGrid::LiteBtnCtrl3_Click() {
   decode_lootdropE();
 }
 
-void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
-                                       int /*lCol*/) {
+void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/,
+                                       int /*Y*/, int lRow, int /*lCol*/) {
   if (lRow == 0) return;
   sel_lootdrop_row = lRow;
   show_row(lRow);

@@ -1,12 +1,12 @@
 #include "editor/lootdrop_reorg.h"
 
-#include "controls/igrid.h"
 #include "controls/background_read.h"
+#include "controls/form_layout.h"
+#include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "controls/form_layout.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -223,10 +223,10 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
     }
     shown << n(id);
   }
-  operator_io().message(
-      u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s + shown.join(u", "_s) +
-      u". Renumbering would join them to the lootdrops that take these ids. Remove them first with "
-      "\"Delete Unused LOOTDROP\". Nothing was moved."_s);
+  operator_io().message(u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s +
+                        shown.join(u", "_s) +
+                        u". Renumbering would join them to the lootdrops that take these ids. Remove them first with "
+                        "\"Delete Unused LOOTDROP\". Nothing was moved."_s);
   return false;
 }
 

@@ -92,7 +92,8 @@ class lootdrop_reorg : public QWidget {
   // Calls `each`(first, last) for ranges that cover `lowest` to `highest`
   // in ascending order, each sized to take a fraction of a second, with the
   // progress label repainted between them; stops when `each` says false.
-  void by_ranges(std::int64_t lowest, std::int64_t highest, const std::function<bool(std::int64_t, std::int64_t)>& each);
+  void by_ranges(std::int64_t lowest, std::int64_t highest,
+                 const std::function<bool(std::int64_t, std::int64_t)>& each);
   // Calls by_ranges over the loot table ids that hold entries.
   void by_loottable_ranges(const std::function<bool(std::int64_t, std::int64_t)>& each);
   void show_progress(const QString& text, bool paint);

@@ -25,22 +25,25 @@ QString delete_entries(std::uint32_t loottable_id) {
 }
 
 QString insert_entry(std::uint32_t loottable_id, const QStringList& values) {
-  return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
-                        "probability) VALUES (") +
+  return QStringLiteral(
+             "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
+             "probability) VALUES (") +
          textnum::sql_number(loottable_id) + u',' + values.join(u',') + u')';
 }
 
 QString rusty_dagger_query() { return QStringLiteral("SELECT id FROM items WHERE name='rusty dagger'"); }
 
 QString insert_placeholder_link(std::uint32_t loottable_id, std::uint32_t lootdrop_id) {
-  return QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
-                        "mindrop) VALUES ( ") +
+  return QStringLiteral(
+             "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
+             "mindrop) VALUES ( ") +
          textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + QStringLiteral(",1,100,1,0)");
 }
 
 QString insert_placeholder_entry(std::uint32_t lootdrop_id, const QString& item_id) {
-  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                        "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
+  return QStringLiteral(
+             "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+             "npc_min_level,npc_max_level,multiplier) VALUES ( ") +
          textnum::sql_number(lootdrop_id) + u',' + item_id + QStringLiteral(",1,1,50,0,127,1)");
 }
 
@@ -61,20 +64,19 @@ namespace {
 constexpr std::initializer_list<int> kSavedColumns = {1, 2, 3, 4, 5};
 
 // What a save writes of loottable_entries; the grid shows every entry.
-const kept_entries::Layout kLoottableEntries{QStringLiteral("loottable_entries"),
-                                             QStringLiteral("loottable_id"),
-                                             {QStringLiteral("lootdrop_id"), QStringLiteral("multiplier"),
-                                              QStringLiteral("droplimit"), QStringLiteral("mindrop"),
-                                              QStringLiteral("probability")},
-                                             QString()};
+const kept_entries::Layout kLoottableEntries{
+    QStringLiteral("loottable_entries"),
+    QStringLiteral("loottable_id"),
+    {QStringLiteral("lootdrop_id"), QStringLiteral("multiplier"), QStringLiteral("droplimit"),
+     QStringLiteral("mindrop"), QStringLiteral("probability")},
+    QString()};
 
 const QString kSaveFailed = QStringLiteral("Make sure NO duplicate lootdrops exist!");
 const QString kNoLootdropEntries = QStringLiteral("Error: No lootdrop Entries found!");
 
 }  // namespace
 
-LoottableGrid::LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops)
-    : w_(window), lootdrops_(lootdrops) {
+LoottableGrid::LoottableGrid(KorvexLoot& window, LootdropGrid& lootdrops) : w_(window), lootdrops_(lootdrops) {
   connect(w_.loottableE, &IGrid::AfterCommitEdit, this, &LoottableGrid::loottableE_AfterCommitEdit);
   connect(w_.loottableE, &IGrid::MouseDown, this, &LoottableGrid::loottableE_MouseDown);
   connect(w_.LiteBtnCtrl4, &LiteBtnCtrl::Click, this, &LoottableGrid::LiteBtnCtrl4_Click);
@@ -139,10 +141,9 @@ bool LoottableGrid::store_entries() {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db::Transaction transaction(db_conn);
     const std::uint32_t loottable_id = cur_loottable_id;
-    kept_entries::replace(kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
-                          [loottable_id](const QStringList& values) {
-                            return loottable_sql::insert_entry(loottable_id, values);
-                          });
+    kept_entries::replace(
+        kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
+        [loottable_id](const QStringList& values) { return loottable_sql::insert_entry(loottable_id, values); });
     transaction.commit();
     return true;
   } catch (const db::Error&) {
@@ -166,8 +167,8 @@ void LoottableGrid::loottableE_AfterCommitEdit(int lRow, int /*lCol*/) {
   cur_item_id = *item;
 }
 
-void LoottableGrid::loottableE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
-                                         int /*lCol*/) {
+void LoottableGrid::loottableE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/,
+                                         int /*Y*/, int lRow, int /*lCol*/) {
   IGrid& grid = *w_.loottableE;
   if (lRow < 1 || lRow > grid.RowCount() || w_.lootdropE->RowCount() == 0) return;
   const auto lootdrop = grid_cells::id(grid.CellValue(lRow, 1));

@@ -6,7 +6,6 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "controls/repaint.h"
-#include "startup/grid_cells.h"
 #include "editor/korvexloot.h"
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
@@ -14,6 +13,7 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
@@ -37,20 +37,21 @@ using namespace Qt::StringLiterals;
 namespace npc_sql {
 
 QString zone_query(const QString& zone, bool use_range, double min_level, double max_level) {
-  QString sql = u"SELECT DISTINCT spawnentry.npcID,npc_types.name,npc_types.level,spawn2.zone,npc_types.loottable_id "_s
-                u"FROM spawnentry, npc_types, spawngroup, spawn2 "_s
-                u"WHERE (spawnentry.npcID=npc_types.id) "_s
-                u"AND (spawnentry.spawngroupID=spawngroup.id) AND (spawn2.spawngroupID = spawnentry.spawngroupID) "_s
-                u"AND (spawn2.zone="_s +
-                sqltext::quote_double(zone);
+  QString sql =
+      u"SELECT DISTINCT spawnentry.npcID,npc_types.name,npc_types.level,spawn2.zone,npc_types.loottable_id "_s
+      u"FROM spawnentry, npc_types, spawngroup, spawn2 "_s
+      u"WHERE (spawnentry.npcID=npc_types.id) "_s
+      u"AND (spawnentry.spawngroupID=spawngroup.id) AND (spawn2.spawngroupID = spawnentry.spawngroupID) "_s
+      u"AND (spawn2.zone="_s +
+      sqltext::quote_double(zone);
   if (!use_range) return sql + u") ORDER BY npc_types.id"_s;
   return sql + u") AND npc_types.Level BETWEEN "_s + textnum::sql_number(min_level) + u" AND "_s +
          textnum::sql_number(max_level) + u"  ORDER BY npc_types.id"_s;
 }
 
 QString level_query(double min_level, double max_level) {
-  return u"select id,name,level,loottable_id FROM npc_types WHERE level between "_s +
-         textnum::sql_number(min_level) + u" and "_s + textnum::sql_number(max_level);
+  return u"select id,name,level,loottable_id FROM npc_types WHERE level between "_s + textnum::sql_number(min_level) +
+         u" and "_s + textnum::sql_number(max_level);
 }
 
 QString set_loottable(std::uint32_t loottable_id, const QString& npc_id) {
@@ -118,7 +119,8 @@ std::optional<double> NpcLoading::level_bound(const QLineEdit& box, bool number_
   const QString name = &box == w_.min_lvl ? u"lower"_s : u"upper"_s;
   const std::optional<double> value = textnum::leading_number(text);
   if (!value && number_needed) {
-    operator_io().message(u"The "_s + name + u" level box holds no number (\""_s + text + u"\"). No NPCs were loaded."_s);
+    operator_io().message(u"The "_s + name + u" level box holds no number (\""_s + text +
+                          u"\"). No NPCs were loaded."_s);
     return std::nullopt;
   }
   if (std::isfinite(value.value_or(0))) return value.value_or(0);
@@ -227,9 +229,8 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
   }
   const auto loottable_id = textnum::to_uint32(*value);
   if (!loottable_id) {
-    operator_io().message(u"Row %1: %2 is no loottable id. The NPC's loottable was not changed."_s
-                              .arg(lRow)
-                              .arg(textnum::number_text(*value)));
+    operator_io().message(u"Row %1: %2 is no loottable id. The NPC's loottable was not changed."_s.arg(lRow).arg(
+        textnum::number_text(*value)));
     return;
   }
   const QVariant npc = grid.CellValue(lRow, 1);

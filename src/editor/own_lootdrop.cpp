@@ -27,8 +27,9 @@ QString lootdrop_insert(std::uint32_t id) {
 }
 
 QString entry_insert(std::uint32_t id, std::int32_t item_id) {
-  return QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-                        "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES ") +
+  return QStringLiteral(
+             "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+             "disabled_chance,npc_min_level,npc_max_level,multiplier) VALUES ") +
          u'(' + textnum::sql_number(id) + u',' + textnum::sql_number(item_id) + QStringLiteral(",1,1,50,0,1,127,1)");
 }
 
@@ -57,8 +58,8 @@ QStringList removal(std::uint32_t id, qsizetype count) {
     out << QStringLiteral("DELETE FROM variables WHERE varname=\"LootdropID\" AND value=") + sqltext::quote(lootdrop);
   }
   for (qsizetype i = std::min(count - 1, qsizetype(std::size(kOwnItems))); i >= 1; --i) {
-    out << QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=") + lootdrop + QStringLiteral(" AND item_id=") +
-               textnum::sql_number(kOwnItems[i - 1]) + QStringLiteral(" LIMIT 1");
+    out << QStringLiteral("DELETE FROM lootdrop_entries WHERE lootdrop_id=") + lootdrop +
+               QStringLiteral(" AND item_id=") + textnum::sql_number(kOwnItems[i - 1]) + QStringLiteral(" LIMIT 1");
   }
   if (count >= 1) {
     out << QStringLiteral("DELETE FROM lootdrop WHERE id=") + lootdrop + QStringLiteral(" AND name=\"ZiridezivuR3\"");
@@ -77,10 +78,12 @@ QString left_behind(std::uint32_t id, qsizetype count, db::Rollback outcome) {
   if (!items.isEmpty()) rows += QStringLiteral(" with its entries for items ") + items.join(QStringLiteral(", "));
   if (variable) rows += QStringLiteral(", and the \"LootdropID\" row of `variables` naming it");
   const QString what = outcome == db::Rollback::unknown
-                           ? QStringLiteral("The link to the server was lost. If these tables cannot roll back (such as "
-                                            "MyISAM tables), this may be left in the database: ")
-                           : QStringLiteral("A table that cannot roll back (such as a MyISAM table) kept this, and it "
-                                            "could not be removed: ");
+                           ? QStringLiteral(
+                                 "The link to the server was lost. If these tables cannot roll back (such as "
+                                 "MyISAM tables), this may be left in the database: ")
+                           : QStringLiteral(
+                                 "A table that cannot roll back (such as a MyISAM table) kept this, and it "
+                                 "could not be removed: ");
   return what + rows + QStringLiteral(". Delete lootdrop ") + textnum::number_text(id) +
          QStringLiteral(" with \"Delete Unused LOOTDROP\"") +
          (variable ? QStringLiteral(" and the \"LootdropID\" row, then start again.")

@@ -3,10 +3,10 @@
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
-#include "startup/grid_cells.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -50,8 +50,9 @@ QString new_loottables(const std::vector<std::uint32_t>& loottable_ids) {
 }
 
 QString new_loottable_entries(const std::vector<std::uint32_t>& loottable_ids, std::uint32_t lootdrop_id) {
-  QString sql = u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
-                "VALUES "_s;
+  QString sql =
+      u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
+      "VALUES "_s;
   const QString rest = u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
   for (std::size_t i = 0; i < loottable_ids.size(); ++i) {
     if (i != 0) sql += u',';
@@ -71,8 +72,8 @@ QString list_npc_loottables(const std::vector<std::pair<std::int32_t, std::uint3
   QString sql = u"INSERT INTO new_npc_loottables (npc_id,loottable_id) VALUES "_s;
   for (std::size_t i = 0; i < npc_loottables.size(); ++i) {
     if (i != 0) sql += u',';
-    sql += u'(' + textnum::sql_number(npc_loottables[i].first) + u',' +
-           textnum::sql_number(npc_loottables[i].second) + u')';
+    sql += u'(' + textnum::sql_number(npc_loottables[i].first) + u',' + textnum::sql_number(npc_loottables[i].second) +
+           u')';
   }
   return sql + u" ON DUPLICATE KEY UPDATE loottable_id=VALUES(loottable_id)"_s;
 }

@@ -1,9 +1,9 @@
 #include "editor/zone_search.h"
 
+#include "controls/form_layout.h"
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/odbc.h"
-#include "controls/form_layout.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -52,8 +52,8 @@ QPushButton* make_button(QWidget* parent, const QString& name, const QString& ca
 Zone_Search::Zone_Search(QLabel& zonename, QWidget* parent)
     // Kept above every window that is not itself kept on top, while the
     // operator works in the main window.
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
       zonename_(&zonename) {
   setObjectName(u"Zone_Search"_s);
   setWindowTitle(u"Zone Search"_s);
@@ -137,14 +137,13 @@ void Zone_Search::save_data_Click() {
   if (rows == 0) return;
   QString text;
   for (int row = 1; row <= rows; ++row) {
-    text += trim_blanks(cell_text(*zonegrid, row, 1)) + u'\t' + trim_blanks(cell_text(*zonegrid, row, 2)) +
-            u"\t\t"_s + trim_blanks(cell_text(*zonegrid, row, 3)) + u"\r\n"_s;
+    text += trim_blanks(cell_text(*zonegrid, row, 1)) + u'\t' + trim_blanks(cell_text(*zonegrid, row, 2)) + u"\t\t"_s +
+            trim_blanks(cell_text(*zonegrid, row, 3)) + u"\r\n"_s;
   }
   QFile file(results_file());
   // The older tools read the list in the Windows code page.
   const QByteArray bytes = text.toLatin1();
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-      !file.flush()) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush()) {
     operator_io().message(u"\"zone_results.txt\" could not be written: "_s + file.errorString());
   }
 }

@@ -240,13 +240,24 @@ void Item_Stats::race_decode(const QString& binary) {
 }
 
 void Item_Stats::deity_decode(const QString& binary) {
-  static const std::array<QString, 18> deity_names = {
-      QString(),
-      QStringLiteral("VEESHAN"),   QStringLiteral("TUNARE"),  QStringLiteral("TRIBUNAL"), QStringLiteral("SOLUSEK"),
-      QStringLiteral("RODCET"),    QStringLiteral("RALLOS"),  QStringLiteral("QUELLIOUS"), QStringLiteral("PREXUS"),
-      QStringLiteral("MITH"),      QStringLiteral("KARANA"),  QStringLiteral("INNY"),     QStringLiteral("BRISTLE"),
-      QStringLiteral("EROLLSI"),   QStringLiteral("CAZIC"),   QStringLiteral("BRELL"),    QStringLiteral("BERTOX"),
-      QStringLiteral("AGNOSTIC")};
+  static const std::array<QString, 18> deity_names = {QString(),
+                                                      QStringLiteral("VEESHAN"),
+                                                      QStringLiteral("TUNARE"),
+                                                      QStringLiteral("TRIBUNAL"),
+                                                      QStringLiteral("SOLUSEK"),
+                                                      QStringLiteral("RODCET"),
+                                                      QStringLiteral("RALLOS"),
+                                                      QStringLiteral("QUELLIOUS"),
+                                                      QStringLiteral("PREXUS"),
+                                                      QStringLiteral("MITH"),
+                                                      QStringLiteral("KARANA"),
+                                                      QStringLiteral("INNY"),
+                                                      QStringLiteral("BRISTLE"),
+                                                      QStringLiteral("EROLLSI"),
+                                                      QStringLiteral("CAZIC"),
+                                                      QStringLiteral("BRELL"),
+                                                      QStringLiteral("BERTOX"),
+                                                      QStringLiteral("AGNOSTIC")};
   append_set_names(binary, deity_names, deity_text);
   if (binary == QStringLiteral("11111111111111111")) deity_text = QStringLiteral("ALL");
   if (binary == QStringLiteral("00000000000000000")) deity_text = QStringLiteral("ALL ALLOWED");
@@ -256,9 +267,12 @@ void Item_Stats::slots_decode(const QString& bin) {
   slot_text.clear();
   for (qsizetype i = 1; i <= bin.size(); ++i) {
     QString name = entry(slot_names, i);
-    if (name == u"Right Ear" || name == u"Left Ear") name = QStringLiteral("Ears");
-    else if (name == u"Right Wrist" || name == u"Left Wrist") name = QStringLiteral("Wrists");
-    else if (name == u"Right Finger" || name == u"Left Finger") name = QStringLiteral("Fingers");
+    if (name == u"Right Ear" || name == u"Left Ear")
+      name = QStringLiteral("Ears");
+    else if (name == u"Right Wrist" || name == u"Left Wrist")
+      name = QStringLiteral("Wrists");
+    else if (name == u"Right Finger" || name == u"Left Finger")
+      name = QStringLiteral("Fingers");
     if (bin[i - 1] != u'1') continue;
     if (slot_text.isEmpty()) {
       slot_text = name;

@@ -59,7 +59,7 @@ class Item_Stats : public QWidget {
 
   itemcard::NameLine* ITSname = nullptr;    // the name line
   itemcard::CardText* itemdescr = nullptr;  // the card text
-  QWidget* Image1 = nullptr;    // invisible close spot over the closing glyph
+  QWidget* Image1 = nullptr;                // invisible close spot over the closing glyph
 
   // Reference tables, filled by load_all; entries not filled are empty.
   std::array<QString, 65> class_names;
@@ -94,8 +94,8 @@ class Item_Stats : public QWidget {
  private:
   // The values of one item's row the card shows (read per call).
   struct ItemValues {
-    db::Field id, magic, loregroup, nodrop, ac, adex, acha, asta, astr, aint, awis, aagi, hp, mana, weight, size,
-        cr, dr, fr, mr, pr, name;
+    db::Field id, magic, loregroup, nodrop, ac, adex, acha, asta, astr, aint, awis, aagi, hp, mana, weight, size, cr,
+        dr, fr, mr, pr, name;
     double delay = 0, damage = 0, regen = 0, reqlevel = 0, reclevel = 0, augslot1type = 0, augslot2type = 0,
            augslot3type = 0, haste = 0, manaregen = 0, attack = 0;
     double proc_level = 0, focus_level = 0, click_level = 0, worn_level = 0;

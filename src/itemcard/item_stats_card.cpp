@@ -219,15 +219,14 @@ void Item_Stats::read_effects(ItemValues& v) {
     void (Item_Stats::*decode)(const std::int32_t&);
     double ItemValues::*level;
   };
-  static const Effect effects[] = {
-      {u"proceffect", u"proclevel", &Item_Stats::proc_effect_id, &Item_Stats::decode_proceffect,
-       &ItemValues::proc_level},
-      {u"focuseffect", u"focuslevel", &Item_Stats::focus_effect_id, &Item_Stats::decode_focuseffect,
-       &ItemValues::focus_level},
-      {u"clickeffect", u"clicklevel", &Item_Stats::click_effect_id, &Item_Stats::decode_clickeffect,
-       &ItemValues::click_level},
-      {u"worneffect", u"wornlevel", &Item_Stats::worn_effect_id, &Item_Stats::decode_worneffect,
-       &ItemValues::worn_level}};
+  static const Effect effects[] = {{u"proceffect", u"proclevel", &Item_Stats::proc_effect_id,
+                                    &Item_Stats::decode_proceffect, &ItemValues::proc_level},
+                                   {u"focuseffect", u"focuslevel", &Item_Stats::focus_effect_id,
+                                    &Item_Stats::decode_focuseffect, &ItemValues::focus_level},
+                                   {u"clickeffect", u"clicklevel", &Item_Stats::click_effect_id,
+                                    &Item_Stats::decode_clickeffect, &ItemValues::click_level},
+                                   {u"worneffect", u"wornlevel", &Item_Stats::worn_effect_id,
+                                    &Item_Stats::decode_worneffect, &ItemValues::worn_level}};
   for (const Effect& e : effects) {
     std::int32_t& id = this->*e.id;
     id = effect_value(db_rs.field(QStringView(e.id_column)).number());
@@ -241,9 +240,12 @@ void Item_Stats::read_effects(ItemValues& v) {
 
 void Item_Stats::write_card(const ItemValues& v, std::int16_t kind) {
   QString card = head_lines(v);
-  if (kind == 0) card += container_lines(v);
-  else if (kind == 4) card += short_lines(v);
-  else card += full_lines(v);
+  if (kind == 0)
+    card += container_lines(v);
+  else if (kind == 4)
+    card += short_lines(v);
+  else
+    card += full_lines(v);
   card += QStringLiteral("Deity: ") + deity_text + kEol;
   itemdescr->setText(card);
 }
@@ -253,9 +255,12 @@ QString Item_Stats::head_lines(const ItemValues& v) const {
   text += QStringLiteral("     ");
   text += equals(v.nodrop, 0) ? QStringLiteral("NO TRADE ") : QStringLiteral("TRADEABLE ITEM ");
   text += kEol;
-  if (equals(v.loregroup, -1)) text += QStringLiteral("Lore:YES");
-  else if (equals(v.loregroup, 0)) text += QStringLiteral("Lore:NO");
-  else if (equals(v.loregroup, 1)) text += QStringLiteral("Lore:EPIC");
+  if (equals(v.loregroup, -1))
+    text += QStringLiteral("Lore:YES");
+  else if (equals(v.loregroup, 0))
+    text += QStringLiteral("Lore:NO");
+  else if (equals(v.loregroup, 1))
+    text += QStringLiteral("Lore:EPIC");
   return text + kEol;
 }
 

@@ -3,15 +3,15 @@
 #include "itemsearch/item_search.h"
 
 #include "controls/background_read.h"
+#include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "controls/repaint.h"
-#include "startup/grid_cells.h"
 #include "itemcard/item_stats.h"
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "controls/form_layout.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/pictures.h"
 #include "startup/shared.h"
@@ -87,8 +87,8 @@ void ItemRows::take(const db::RowBlock& block) {
 
 item_search::item_search(QWidget* parent)
     // A fixed dialog frame, kept above the other windows.
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint) {
   setObjectName(u"item_search"_s);
   setWindowTitle(u"Search for Items"_s);
   setFont(ms_sans_serif());
@@ -147,8 +147,8 @@ void item_search::build_controls() {
   // Labels first, so every other control lies over them.
   out = make_label(f, u"out"_s, QString(), twips_rect(5400, 4560, 5775, 375), times_new_roman(18));
   Label4 = make_label(f, u"Label4"_s, u"Custom Lists:"_s, twips_rect(9000, 960, 2055, 375), small_font);
-  counter = make_label(f, u"counter"_s, u"Number of ITEMS:  0"_s, twips_rect(240, 9840, 4935, 495),
-                       times_new_roman(12));
+  counter =
+      make_label(f, u"counter"_s, u"Number of ITEMS:  0"_s, twips_rect(240, 9840, 4935, 495), times_new_roman(12));
 
   itms = new IGrid(f);
   itms->setObjectName(u"itms"_s);
@@ -165,8 +165,7 @@ void item_search::build_controls() {
   remve_item = LiteBtnCtrl::placed(f, u"remve_item"_s, u"Remove Item/s"_s, twips_rect(5400, 2160, 1575, 375));
   add_itm = LiteBtnCtrl::placed(f, u"add_itm"_s, u"Add Blank Item"_s, twips_rect(6960, 2160, 1575, 375));
   export_lst = LiteBtnCtrl::placed(f, u"export_lst"_s, u"Export List"_s, twips_rect(5400, 3120, 1575, 375));
-  list_name_field =
-      make_text_box(f, u"list_name_field"_s, u"basic_items"_s, twips_rect(7080, 3120, 1575, 375), font());
+  list_name_field = make_text_box(f, u"list_name_field"_s, u"basic_items"_s, twips_rect(7080, 3120, 1575, 375), font());
   import_list = LiteBtnCtrl::placed(f, u"import_list"_s, u"Import List"_s, twips_rect(5400, 3600, 1575, 375));
   append_chk = new QCheckBox(u"Append to list"_s, f);
   append_chk->setObjectName(u"append_chk"_s);
@@ -185,7 +184,8 @@ void item_search::build_controls() {
 
   assign_to_lootdrop =
       LiteBtnCtrl::placed(f, u"assign_to_lootdrop"_s, u"Assign ALL to LOOTDROP"_s, twips_rect(5400, 5160, 3255, 375));
-  LiteBtnCtrl3 = LiteBtnCtrl::placed(f, u"LiteBtnCtrl3"_s, u"Grab Items from Lootdrop"_s, twips_rect(8760, 5160, 2895, 375));
+  LiteBtnCtrl3 =
+      LiteBtnCtrl::placed(f, u"LiteBtnCtrl3"_s, u"Grab Items from Lootdrop"_s, twips_rect(8760, 5160, 2895, 375));
   LiteBtnCtrl2 =
       LiteBtnCtrl::placed(f, u"LiteBtnCtrl2"_s, u"Assign SELECTED to LOOTDROP"_s, twips_rect(5400, 5640, 3255, 375));
 
@@ -203,8 +203,7 @@ void item_search::build_controls() {
   number_drops_per_lootdrop =
       make_text_box(Frame1, u"number_drops_per_lootdrop"_s, u"5"_s, twips_rect(2760, 720, 735, 435), box_font);
   Label5 = make_label(Frame1, u"Label5"_s, u"Lootdrop %"_s, twips_rect(3600, 840, 1215, 375), small_font);
-  lootdrop_new_perc =
-      make_text_box(Frame1, u"lootdrop_new_perc"_s, u"50"_s, twips_rect(4800, 720, 735, 435), box_font);
+  lootdrop_new_perc = make_text_box(Frame1, u"lootdrop_new_perc"_s, u"50"_s, twips_rect(4800, 720, 735, 435), box_font);
   Label3 = make_label(Frame1, u"Label3"_s, u"% Each ITEM Drops"_s, twips_rect(120, 1320, 2535, 375), small_font);
   Text2 = make_text_box(Frame1, u"Text2"_s, u"10"_s, twips_rect(2760, 1200, 735, 435), box_font);
   go = LiteBtnCtrl::placed(Frame1, u"go"_s, u"GO"_s, twips_rect(120, 1800, 2535, 375));
@@ -374,8 +373,8 @@ void item_search::itms_CurRowChange() {
   if (row >= 1) show_row(row);
 }
 
-void item_search::itms_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/, int lRow,
-                                 int /*lCol*/) {
+void item_search::itms_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardModifiers /*Shift*/, int /*X*/, int /*Y*/,
+                                 int lRow, int /*lCol*/) {
   list_cursor = lRow;
   if (lRow != 0) show_row(lRow);
 }

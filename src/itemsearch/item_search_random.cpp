@@ -11,12 +11,12 @@
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
-#include "startup/grid_cells.h"
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/prng.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
+#include "startup/grid_cells.h"
 #include "startup/operator_io.h"
 #include "startup/shared.h"
 
@@ -64,7 +64,9 @@ QString insert_entries(const QStringList& rows) {
          rows.join(u',');
 }
 
-QString insert_lootdrops(const QStringList& rows) { return u"INSERT INTO lootdrop (id,name) VALUES "_s + rows.join(u','); }
+QString insert_lootdrops(const QStringList& rows) {
+  return u"INSERT INTO lootdrop (id,name) VALUES "_s + rows.join(u',');
+}
 
 QString custom_lootdrops_query() {
   return u"SELECT id FROM lootdrop WHERE name="_s + sqltext::quote_double(custom_drop_name());
@@ -145,8 +147,8 @@ bool ids_in_column(const IGrid& grid, int col, const QString& list, const QStrin
   for (int row = 1; row <= grid.RowCount(); ++row) {
     const QVariant cell = grid.CellValue(row, col);
     if (read(cell)) continue;
-    operator_io().message(u"Row %1 of the %2 holds no %3 (\"%4\"). No loot was made."_s.arg(row).arg(list, what,
-                                                                                                   cell.toString()));
+    operator_io().message(
+        u"Row %1 of the %2 holds no %3 (\"%4\"). No loot was made."_s.arg(row).arg(list, what, cell.toString()));
     return false;
   }
   return true;

@@ -58,8 +58,15 @@ Error diagnostics(SQLSMALLINT type, SQLHANDLE handle, const QString& what) {
 
 bool numeric_type(SQLSMALLINT t) {
   switch (t) {
-    case SQL_INTEGER: case SQL_SMALLINT: case SQL_TINYINT: case SQL_BIGINT:
-    case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE: case SQL_DECIMAL: case SQL_NUMERIC:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
     case SQL_BIT:
       return true;
     default:
@@ -71,13 +78,23 @@ bool numeric_type(SQLSMALLINT t) {
 // value is read whole with SQLGetData when it turns up.
 SQLLEN bound_chars(SQLSMALLINT type, SQLULEN size) {
   switch (type) {
-    case SQL_INTEGER: case SQL_SMALLINT: case SQL_TINYINT: case SQL_BIGINT: case SQL_BIT:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIGINT:
+    case SQL_BIT:
       return 24;
-    case SQL_FLOAT: case SQL_REAL: case SQL_DOUBLE:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE:
       return 40;
-    case SQL_DECIMAL: case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
       return static_cast<SQLLEN>(std::min<SQLULEN>(size + 4, 80));
-    case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP: case SQL_DATETIME:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_DATETIME:
       return 40;
     default:
       break;
@@ -144,8 +161,8 @@ Error::Error(const QString& message, const QString& sqlstate, int native_error)
 bool Error::connection_lost() const {
   // 08xxx: connection exceptions; 2002, 2003, 2006, 2013: cannot connect,
   // server gone away, lost connection during query.
-  return sqlstate_.startsWith(u"08") || native_ == 2002 || native_ == 2003 || native_ == 2006 ||
-         native_ == 2013 || sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
+  return sqlstate_.startsWith(u"08") || native_ == 2002 || native_ == 2003 || native_ == 2006 || native_ == 2013 ||
+         sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
 }
 
 double Field::number() const { return null_ ? 0.0 : textnum::numeric_value(text_); }
@@ -176,8 +193,8 @@ void Connection::open() {
   SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT, reinterpret_cast<SQLPOINTER>(60), 0);
   SQLWCHAR out[1024];
   SQLSMALLINT out_len = 0;
-  const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, wide(connection_string_), SQL_NTS, out, 1024, &out_len,
-                                         SQL_DRIVER_NOPROMPT);
+  const SQLRETURN rc =
+      SQLDriverConnectW(dbc, nullptr, wide(connection_string_), SQL_NTS, out, 1024, &out_len, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) {
     Error e = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot connect to the database."));
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -241,7 +258,8 @@ void Connection::begin_transaction() {
   last_rollback_ = Rollback::undone;
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(dbc_);
-  if (!SQL_SUCCEEDED(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
+  if (!SQL_SUCCEEDED(
+          SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
     Error e = diagnostics(SQL_HANDLE_DBC, dbc, QStringLiteral("Cannot start a transaction."));
     // A dead link is dropped, so that the next operation connects again.
     if (e.connection_lost()) drop();
@@ -261,8 +279,10 @@ Rollback Connection::end_transaction(bool do_commit) {
   if (!do_commit && changed_) {
     // Asked before autocommit is set again, while the warnings are the
     // rollback's own.
-    if (failed) outcome = Rollback::unknown;
-    else if (rollback_warned(dbc)) outcome = Rollback::kept;
+    if (failed)
+      outcome = Rollback::unknown;
+    else if (rollback_warned(dbc))
+      outcome = Rollback::kept;
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   in_transaction_ = false;
@@ -422,7 +442,8 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, const std
     const SQLRETURN rc = SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, b.buffer.data(),
                                     static_cast<SQLLEN>(b.chars), b.ind.data());
     if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Cannot read the result."));
-    block.columns_[static_cast<size_t>(c)] = {b.buffer.data(), b.chars, b.ind.data(), nullptr, numeric[static_cast<size_t>(c)]};
+    block.columns_[static_cast<size_t>(c)] = {b.buffer.data(), b.chars, b.ind.data(), nullptr,
+                                              numeric[static_cast<size_t>(c)]};
   }
   // The driver holds the whole result, so it knows the count before the
   // first row is read.
@@ -452,7 +473,8 @@ bool ResultSet::read_rows(void* statement, std::vector<Binding>& bind, const std
           SQLLEN got = 0;
           rc = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, chunk, sizeof(chunk), &got);
           if (rc == SQL_NO_DATA) break;
-          if (!SQL_SUCCEEDED(rc)) throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
+          if (!SQL_SUCCEEDED(rc))
+            throw diagnostics(SQL_HANDLE_STMT, st, QStringLiteral("Reading a long value failed."));
           const SQLLEN max_chars = static_cast<SQLLEN>(sizeof(chunk)) - 1;
           const SQLLEN n = (got == SQL_NO_TOTAL || got > max_chars) ? max_chars : got;
           b.whole.insert(b.whole.end(), chunk, chunk + n);

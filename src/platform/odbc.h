@@ -175,7 +175,7 @@ class RowBlock {
   struct Column {
     const char* data = nullptr;
     std::size_t width = 0;
-    const long* ind = nullptr;          // SQLLEN
+    const long* ind = nullptr;                 // SQLLEN
     const std::vector<char>* whole = nullptr;  // a value longer than its buffer (one-row blocks)
     bool numeric = false;
   };
@@ -275,9 +275,9 @@ class ResultSet {
   int rows_ = 0;
   int current_ = 0;
   std::vector<Column> columns_;
-  std::vector<char> arena_;              // every value's text in UTF-8, one after another
-  std::vector<std::uint32_t> offsets_;   // start of each cell; one extra at the end
-  std::vector<std::uint8_t> nulls_;      // 1 where the cell is NULL
+  std::vector<char> arena_;             // every value's text in UTF-8, one after another
+  std::vector<std::uint32_t> offsets_;  // start of each cell; one extra at the end
+  std::vector<std::uint8_t> nulls_;     // 1 where the cell is NULL
 };
 
 }  // namespace db

@@ -13,4 +13,4 @@ double next() {
 
 void restart_sequence() { state = kStart; }
 
-} // namespace prng
+}  // namespace prng

@@ -7,7 +7,7 @@
 
 namespace prng {
 
-double next();          // the next number in [0, 1)
+double next();            // the next number in [0, 1)
 void restart_sequence();  // back to the first number of the run (tests only)
 
-} // namespace prng
+}  // namespace prng

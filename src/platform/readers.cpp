@@ -32,8 +32,10 @@ std::optional<QString> LineReader::next() {
   QString line = text_.mid(pos_, end - pos_);
   pos_ = end;
   if (pos_ < text_.size()) {
-    if (text_[pos_] == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n') pos_ += 2;
-    else ++pos_;
+    if (text_[pos_] == u'\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == u'\n')
+      pos_ += 2;
+    else
+      ++pos_;
   }
   return line;
 }
@@ -86,4 +88,4 @@ std::optional<QString> FieldReader::next() {
   return field;
 }
 
-} // namespace readers
+}  // namespace readers

@@ -46,4 +46,4 @@ class FieldReader {
   bool after_comma_ = false;  // the last field ended at a comma
 };
 
-} // namespace readers
+}  // namespace readers

@@ -15,12 +15,23 @@ QString escaped(QStringView text, char16_t quote) {
       continue;
     }
     switch (c.unicode()) {
-      case u'\\': out += QStringLiteral("\\\\"); break;
-      case 0: out += QStringLiteral("\\0"); break;
-      case u'\n': out += QStringLiteral("\\n"); break;
-      case u'\r': out += QStringLiteral("\\r"); break;
-      case 26: out += QStringLiteral("\\Z"); break;
-      default: out += c;
+      case u'\\':
+        out += QStringLiteral("\\\\");
+        break;
+      case 0:
+        out += QStringLiteral("\\0");
+        break;
+      case u'\n':
+        out += QStringLiteral("\\n");
+        break;
+      case u'\r':
+        out += QStringLiteral("\\r");
+        break;
+      case 26:
+        out += QStringLiteral("\\Z");
+        break;
+      default:
+        out += c;
     }
   }
   return out;

@@ -1,11 +1,11 @@
 #include "platform/textnum.h"
 
+#include <locale.h>
 #include <QLocale>
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 namespace textnum {
@@ -20,17 +20,26 @@ qsizetype number_length(QStringView text, qsizetype start) {
   const qsizetype n = text.size();
   if (i < n && (text[i] == u'+' || text[i] == u'-')) ++i;
   qsizetype digits = 0;
-  while (i < n && is_digit(text[i])) { ++i; ++digits; }
+  while (i < n && is_digit(text[i])) {
+    ++i;
+    ++digits;
+  }
   if (i < n && text[i] == u'.') {
     ++i;
-    while (i < n && is_digit(text[i])) { ++i; ++digits; }
+    while (i < n && is_digit(text[i])) {
+      ++i;
+      ++digits;
+    }
   }
   if (digits == 0) return 0;
   if (i < n && (text[i] == u'e' || text[i] == u'E')) {
     qsizetype j = i + 1;
     if (j < n && (text[j] == u'+' || text[j] == u'-')) ++j;
     qsizetype exp_digits = 0;
-    while (j < n && is_digit(text[j])) { ++j; ++exp_digits; }
+    while (j < n && is_digit(text[j])) {
+      ++j;
+      ++exp_digits;
+    }
     if (exp_digits > 0) i = j;
   }
   return i - start;
@@ -56,7 +65,7 @@ QString whole_or_general(double value, QChar point) {
   return s;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<double> leading_number(QStringView text) {
   qsizetype i = 0;
@@ -119,4 +128,4 @@ QString number_text(double value) {
 
 QString sql_number(double value) { return whole_or_general(value, u'.'); }
 
-} // namespace textnum
+}  // namespace textnum

@@ -40,4 +40,4 @@ QString number_text(double value);
 // statement means the same whatever the locale.
 QString sql_number(double value);
 
-} // namespace textnum
+}  // namespace textnum

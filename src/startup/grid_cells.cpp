@@ -64,14 +64,16 @@ QString cell_does_not_hold(const IGrid& grid, Cell cell, const QString& what) {
 }
 }  // namespace
 
-QString not_a_number(const IGrid& grid, Cell cell) { return cell_does_not_hold(grid, cell, QStringLiteral("a number")); }
+QString not_a_number(const IGrid& grid, Cell cell) {
+  return cell_does_not_hold(grid, cell, QStringLiteral("a number"));
+}
 
 QString not_an_id(const IGrid& grid, Cell cell) {
   return cell_does_not_hold(grid, cell, QStringLiteral("an id from 0 to 4294967295"));
 }
 
-std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
-                                                    int skip_row, int id_col) {
+std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols, int skip_row,
+                                                     int id_col) {
   if (const auto bad = first_non_number(grid, cols, skip_row)) {
     operator_io().message(not_a_number(grid, *bad) + QStringLiteral(" Nothing was saved."));
     return std::nullopt;

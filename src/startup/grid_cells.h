@@ -60,6 +60,6 @@ QString not_an_id(const IGrid& grid, Cell cell);
 // id() gives. Nothing when a cell holds no number, or that column no id;
 // the operator is then told which one and that nothing was saved.
 std::optional<std::vector<QStringList>> rows_to_save(const IGrid& grid, std::initializer_list<int> cols,
-                                                    int skip_row = 0, int id_col = 0);
+                                                     int skip_row = 0, int id_col = 0);
 
 }  // namespace grid_cells

@@ -7,8 +7,7 @@
 
 std::unique_ptr<MusicPlayer> music_player;
 
-MusicPlayer::MusicPlayer()
-    : output_(std::make_unique<QAudioOutput>()), player_(std::make_unique<QMediaPlayer>()) {
+MusicPlayer::MusicPlayer() : output_(std::make_unique<QAudioOutput>()), player_(std::make_unique<QMediaPlayer>()) {
   player_->setAudioOutput(output_.get());
   player_->setLoops(1);
 }

@@ -19,8 +19,7 @@ class ScreenIO final : public OperatorIO {
   }
   QString ask(const QString& prompt, const QString& default_answer) override {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(nullptr, app_title(), prompt, QLineEdit::Normal, default_answer, &ok);
+    const QString answer = QInputDialog::getText(nullptr, app_title(), prompt, QLineEdit::Normal, default_answer, &ok);
     return ok ? answer : QString();
   }
   [[noreturn]] void end_program() override {

@@ -22,10 +22,9 @@ std::int32_t sel_lootdrop_row = 0;
 QString skill_text;
 
 QString connection_string() {
-  return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + QStringLiteral("SERVER=") + db_settings.server +
-         u';' + QStringLiteral("DATABASE=") + db_settings.database + u';' + QStringLiteral("UID=") +
-         db_settings.user + u';' + QStringLiteral("PWD=") + db_settings.password + u';' +
-         QStringLiteral("OPTION=") + textnum::sql_number(18475);
+  return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + QStringLiteral("SERVER=") + db_settings.server + u';' +
+         QStringLiteral("DATABASE=") + db_settings.database + u';' + QStringLiteral("UID=") + db_settings.user + u';' +
+         QStringLiteral("PWD=") + db_settings.password + u';' + QStringLiteral("OPTION=") + textnum::sql_number(18475);
 }
 
 void open_db(db::ResultSet& rs, db::Connection& conn) {
@@ -81,8 +80,9 @@ std::uint32_t first_free_id(const QString& prefix) {
     } else if (highest - lowest + 1 == count) {
       n = static_cast<std::int64_t>(highest) + 1;
     } else {
-      db_rs.open(QStringLiteral("SELECT a.id + 1 FROM ") + t + QStringLiteral(" a WHERE a.id >= 1 AND NOT EXISTS (SELECT 1 FROM ") +
-                     t + QStringLiteral(" b WHERE b.id = a.id + 1) ORDER BY a.id LIMIT 1"),
+      db_rs.open(QStringLiteral("SELECT a.id + 1 FROM ") + t +
+                     QStringLiteral(" a WHERE a.id >= 1 AND NOT EXISTS (SELECT 1 FROM ") + t +
+                     QStringLiteral(" b WHERE b.id = a.id + 1) ORDER BY a.id LIMIT 1"),
                  db_conn);
       if (!db_rs.eof()) n = static_cast<std::int64_t>(db_rs.field(0).number());
       db_rs.close();
@@ -114,11 +114,13 @@ QString not_undone_note(db::Rollback outcome) {
     case db::Rollback::undone:
       break;
     case db::Rollback::kept:
-      return QStringLiteral("Not everything could be undone: a table that cannot roll back (such as a MyISAM table) "
-                            "kept what was written before the failure.");
+      return QStringLiteral(
+          "Not everything could be undone: a table that cannot roll back (such as a MyISAM table) "
+          "kept what was written before the failure.");
     case db::Rollback::unknown:
-      return QStringLiteral("The link to the server was lost: a table that can roll back kept none of the changes, "
-                            "but one that cannot (such as a MyISAM table) kept what was written before then.");
+      return QStringLiteral(
+          "The link to the server was lost: a table that can roll back kept none of the changes, "
+          "but one that cannot (such as a MyISAM table) kept what was written before then.");
   }
   return QString();
 }

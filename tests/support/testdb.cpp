@@ -3,11 +3,11 @@
 #include "platform/readers.h"
 #include "startup/shared.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <atomic>
-#include <unistd.h>
 
 namespace testing_support {
 

@@ -7,11 +7,11 @@
 #include "startup/operator_io.h"
 #include "startup/settings.h"
 
+#include <gtest/gtest.h>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
-#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
