@@ -318,7 +318,7 @@ Rollback Connection::rollback() {
   // was sent before it died may have stayed in a table that cannot roll back.
   if (dbc_ != nullptr) {
     try {
-      execute(QStringLiteral("DO 0"));
+      execute(QStringLiteral("SELECT 1"));
     } catch (const Error& e) {
       if (e.connection_lost()) {
         drop();
