@@ -76,6 +76,18 @@ class QuietIO : public OperatorIO {
   [[noreturn]] void end_program() override { std::abort(); }
 };
 
+// The database of the demo world at `scale`; empty, with the benchmark
+// skipped, when scripts/load_world.sh has not loaded it.
+QString world_or_skip(benchmark::State& state, int scale) {
+  const QString world = bench_support::world_database(scale);
+  if (world.isEmpty()) {
+    state.SkipWithError("world not loaded");
+    for (auto _ : state) {
+    }
+  }
+  return world;
+}
+
 struct Editor {
   explicit Editor(const QString& database) {
     db_settings = bench_support::bench_settings();
@@ -158,13 +170,8 @@ const QStringList kLootTables = {QStringLiteral("lootdrop"), QStringLiteral("loo
 
 void BM_Renumbering(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  const QString world = bench_support::world_database(scale);
-  if (world.isEmpty()) {
-    state.SkipWithError("world not loaded");
-    for (auto _ : state) {
-    }
-    return;
-  }
+  const QString world = world_or_skip(state, scale);
+  if (world.isEmpty()) return;
   bench_support::bench_settings();
   Editor editor(QStringLiteral("loot_bench"));
   lootdrop_reorg& r = lootdrop_reorg::load(*editor.window);
@@ -221,13 +228,8 @@ void undo_loottables(std::int64_t base) {
 
 void BM_MakeLoottables(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  const QString world = bench_support::world_database(scale);
-  if (world.isEmpty()) {
-    state.SkipWithError("world not loaded");
-    for (auto _ : state) {
-    }
-    return;
-  }
+  const QString world = world_or_skip(state, scale);
+  if (world.isEmpty()) return;
   bench_support::bench_settings();
   bench_support::copy_tables(world, {QStringLiteral("npc_types"), QStringLiteral("loottable"),
                                      QStringLiteral("loottable_entries"), QStringLiteral("variables")});
@@ -270,13 +272,8 @@ BENCHMARK(BM_MakeLoottables)->Arg(1)->Arg(10)->Iterations(3)->Unit(benchmark::kM
 
 void BM_LevelLoaderAllNpcs(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  const QString world = bench_support::world_database(scale);
-  if (world.isEmpty()) {
-    state.SkipWithError("world not loaded");
-    for (auto _ : state) {
-    }
-    return;
-  }
+  const QString world = world_or_skip(state, scale);
+  if (world.isEmpty()) return;
   Editor editor(world);
   KorvexLoot& w = *editor.window;
   w.min_lvl->setText(QStringLiteral("0"));
@@ -318,13 +315,8 @@ BENCHMARK(BM_LevelLoaderAllNpcs)->Arg(1)->Arg(10)->Iterations(3)->Unit(benchmark
 
 void BM_ItemSearchA(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  const QString world = bench_support::world_database(scale);
-  if (world.isEmpty()) {
-    state.SkipWithError("world not loaded");
-    for (auto _ : state) {
-    }
-    return;
-  }
+  const QString world = world_or_skip(state, scale);
+  if (world.isEmpty()) return;
   Editor editor(world);
   item_search& s = item_search_window();
   s.open_window({editor.window->allgrids, editor.window->loottableE, editor.window->lootdropE});
