@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryFile>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -175,11 +176,11 @@ QStringList captured_statements(const std::function<void()>& run) {
   }
   // Hexadecimal, so statements that span lines come through the client's
   // line-wise output whole.
-  const QByteArray out = root_client(
-      QStringLiteral("SET GLOBAL general_log=OFF;\n"
-                     "SELECT HEX(CONVERT(argument USING utf8mb4)) FROM mysql.general_log WHERE command_type='Query' "
-                     "AND user_host NOT LIKE 'root[%' AND thread_id<>") +
-      self + QStringLiteral(" ORDER BY event_time;\nTRUNCATE mysql.general_log;\n"));
+  const QByteArray out = root_client(QStringLiteral("SET GLOBAL general_log=OFF;\n"
+                                                    "SELECT HEX(CONVERT(argument USING utf8mb4)) FROM "
+                                                    "mysql.general_log WHERE command_type IN ('Query','Execute') "
+                                                    "AND user_host NOT LIKE 'root[%' AND thread_id<>") +
+                                     self + QStringLiteral(" ORDER BY event_time;\nTRUNCATE mysql.general_log;\n"));
   QStringList statements;
   for (const QByteArray& line : out.split('\n')) {
     if (!line.trimmed().isEmpty()) statements << QString::fromUtf8(QByteArray::fromHex(line.trimmed()));
@@ -211,6 +212,24 @@ void copy_tables(const QString& database, const QStringList& tables) {
     admin().execute(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" SELECT * FROM ") + database + u'.' +
                     table);
   }
+}
+
+void settle_server() {
+  const QString pct =
+      QString::fromUtf8(root_client(QStringLiteral("SELECT @@GLOBAL.innodb_max_dirty_pages_pct")).trimmed());
+  root_client(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=0"));
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < 120000) {
+    const QList<QByteArray> values =
+        root_client(QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME IN "
+                                   "('INNODB_BUFFER_POOL_PAGES_DIRTY','INNODB_HISTORY_LIST_LENGTH')"))
+            .trimmed()
+            .split('\n');
+    if (values.size() == 2 && values[0].toLongLong() <= 100 && values[1].toLongLong() <= 1000) break;
+    QThread::msleep(200);
+  }
+  root_client(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=") + pct);
 }
 
 void ensure_npcs(int count) {

@@ -42,6 +42,10 @@ QStringList captured_statements(const std::function<void()>& run);
 QString world_database(int scale);
 // Replaces the benchmarks' own copies of `tables` with those of `database`.
 void copy_tables(const QString& database, const QStringList& tables);
+// Waits (two minutes at most) until the server has written its changed pages
+// and purged what earlier transactions left, so that a copy's writes do not
+// fall into the time of what is measured after it.
+void settle_server();
 
 // Fills npc_types with `count` NPCs (ids 1..count, levels 1..127), when it
 // does not hold exactly that many already.

@@ -102,7 +102,7 @@ cmd_start() {
     --port="$port" --bind-address=127.0.0.1 --user="$(id -un)" \
     --log-error="$LOG" --lower-case-table-names=0 \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
-    --innodb-buffer-pool-size=512M --innodb-flush-log-at-trx-commit=2 \
+    --innodb-buffer-pool-size=2G --innodb-log-file-size=1G --innodb-flush-log-at-trx-commit=2 \
     --max-connections=500 --skip-name-resolve &
   for _ in $(seq 1 120); do
     if client_root -e 'SELECT 1' >/dev/null 2>&1; then break; fi
