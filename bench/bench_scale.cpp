@@ -357,6 +357,6 @@ void BM_ItemSearchA(benchmark::State& state) {
   s.clear_grd_Click();
   s.close();
 }
-BENCHMARK(BM_ItemSearchA)->Arg(1)->Arg(10)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ItemSearchA)->Arg(1)->Arg(10)->Iterations(9)->Unit(benchmark::kMillisecond);
 
 }  // namespace

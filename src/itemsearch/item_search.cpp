@@ -26,6 +26,7 @@
 #include <QListWidget>
 #include <QTableView>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -80,8 +81,15 @@ void ItemRows::take(const db::RowBlock& block) {
       continue;
     }
     // A comma is one byte in UTF-8 and never part of another character.
-    name_ = block.text(row, 1).toByteArray();
-    columns[1].push_utf8(name_.replace(',', '_'));
+    // Most names hold none and go in as they came.
+    const QByteArrayView name = block.text(row, 1);
+    if (!name.contains(',')) {
+      columns[1].push_utf8(name);
+      continue;
+    }
+    name_.resize(name.size());
+    std::replace_copy(name.begin(), name.end(), name_.begin(), ',', '_');
+    columns[1].push_utf8(name_);
   }
 }
 
