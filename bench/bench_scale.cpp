@@ -323,7 +323,8 @@ void BM_LevelLoaderAllNpcs(benchmark::State& state) {
   state.counters["peak_MB"] = peak;
   std::printf(
       "  memory: process peak during the load %.0f MB (target <= 250) %s, growth over the baseline just "
-      "before %.0f MB\n",
+      "before %.0f MB; what other benchmarks left in this process counts in the peak, so take it from "
+      "--benchmark_filter=BM_LevelLoaderAllNpcs alone\n",
       peak, verdict(peak, 250), growth);
   report_growth(QStringLiteral("level loader"), scale, median(runs.ours), 12);
 }
