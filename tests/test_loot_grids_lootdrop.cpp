@@ -60,12 +60,24 @@ TEST_F(LootdropGridTest, EditStoresTheWholeGridThenReloadsAndShowsTheEditedRowsI
     const testing_support::SentStatements sent;
     type(w->lootdropE, 3, 1, u"1004"_s);  // another existing item in row 3
     EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM lootdrop_entries WHERE lootdrop_id=10"_s});
-    const QString insert =
+    // The entries the operator left go back with their own stored values of
+    // every column; the row given another item is a new entry.
+    const QString columns =
         u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-        "npc_min_level,npc_max_level,multiplier) VALUES ( 10,"_s;
-    EXPECT_EQ(sent.starting_with(u"INSERT"_s),
-              (QStringList{insert + u"1001,1,0,25,1,50,1)"_s, insert + u"1002,3,1,12.5,5,60,2)"_s,
-                           insert + u"1004,1,1,100,0,127,1)"_s}));
+        "npc_min_level,npc_max_level,multiplier"_s;
+    const QStringList inserts = sent.starting_with(u"INSERT"_s);
+    ASSERT_EQ(inserts.size(), 3);
+    for (const int seq : {1, 2}) {
+      const QString& kept = inserts[seq - 1];
+      EXPECT_TRUE(kept.startsWith(columns + u",`disabled_chance`,"_s)) << kept.toStdString();
+      EXPECT_TRUE(
+          kept.contains(u") SELECT 10,k.`item_id`,k.`item_charges`,k.`equip_item`,k.`chance`,"
+                        "k.`npc_min_level`,k.`npc_max_level`,k.`multiplier`,k.`disabled_chance`,"_s))
+          << kept.toStdString();
+      EXPECT_TRUE(kept.endsWith(u" FROM lootdrop_entries_kept k WHERE k.kept_seq="_s + QString::number(seq)))
+          << kept.toStdString();
+    }
+    EXPECT_EQ(inserts[2], columns + u") VALUES ( 10,1004,1,1,100,0,127,1)"_s);
   }
   EXPECT_EQ(stored_entries(10),
             (QStringList{u"1001|1|0|25|0|1|50|1"_s, u"1002|3|1|12.5|0|5|60|2"_s, u"1004|1|1|100|0|0|127|1"_s}));
@@ -162,7 +174,8 @@ TEST_F(LootdropGridTest, CellsThatAreNoNumbersAreNamedAndNothingIsSent) {
     EXPECT_EQ(scratch->scalar(u"SELECT chance FROM lootdrop_entries WHERE item_id=1003"_s), u"99"_s);
     EXPECT_EQ(scratch->count(u"items"_s), 4);
   }
-  // Blanks around a number are fine.
+  // Blanks around a number are fine, once the grid shows what is stored.
+  ASSERT_TRUE(drops->decode_lootdropE());
   type(w->lootdropE, 2, 5, u" 40 "_s);
   EXPECT_EQ(scratch->scalar(u"SELECT chance FROM lootdrop_entries WHERE item_id=1002"_s), u"40"_s);
 }

@@ -45,12 +45,23 @@ TEST_F(LoottableGridTest, EmptyRowWaitsForTheNextEditWhichStoresEveryRow) {
     const testing_support::SentStatements sent;
     type(w->loottableE, 2, 5, u"75"_s);
     EXPECT_EQ(sent.starting_with(u"DELETE"_s), QStringList{u"DELETE FROM loottable_entries WHERE loottable_id=57"_s});
+    // Stored links go back with their own values but for the edited cell;
+    // the new row as the grid holds it.
     const QString insert =
-        u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,"
-        "probability) VALUES (57,"_s;
+        u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "_s;
+    const QString kept = u" FROM loottable_entries_kept k WHERE k.kept_seq="_s;
     EXPECT_EQ(sent.starting_with(u"INSERT"_s),
-              (QStringList{insert + u"10,1,1,0,100)"_s, insert + u"11,2,3,1,75)"_s, insert + u"12,1,1,0,12.5)"_s,
-                           insert + u"500,1,1,0,100)"_s}));
+              (QStringList{
+                  insert +
+                      u"SELECT 57,k.`lootdrop_id`,k.`multiplier`,k.`droplimit`,k.`mindrop`,"
+                      "k.`probability`"_s +
+                      kept + u"1"_s,
+                  insert + u"SELECT 57,k.`lootdrop_id`,k.`multiplier`,k.`droplimit`,k.`mindrop`,75"_s + kept + u"2"_s,
+                  insert +
+                      u"SELECT 57,k.`lootdrop_id`,k.`multiplier`,k.`droplimit`,k.`mindrop`,"
+                      "k.`probability`"_s +
+                      kept + u"3"_s,
+                  insert + u"VALUES (57,500,1,1,0,100)"_s}));
   }
   EXPECT_EQ(stored_links(57),
             (QStringList{u"10|1|1|0|100"_s, u"11|2|3|1|75"_s, u"12|1|1|0|12.5"_s, u"500|1|1|0|100"_s}));

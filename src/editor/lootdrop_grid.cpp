@@ -58,7 +58,11 @@ const kept_entries::Layout kLootdropEntries{
     QStringLiteral("lootdrop_id"),
     {QStringLiteral("item_id"), QStringLiteral("item_charges"), QStringLiteral("equip_item"), QStringLiteral("chance"),
      QStringLiteral("npc_min_level"), QStringLiteral("npc_max_level"), QStringLiteral("multiplier")},
-    QStringLiteral("NOT EXISTS (SELECT 1 FROM items WHERE items.id=k.item_id)")};
+    QStringLiteral("NOT EXISTS (SELECT 1 FROM items WHERE items.id=k.item_id)"),
+    QStringLiteral("Lootdrop"),
+    QStringLiteral("items"),
+    QStringLiteral("Item"),
+    QStringLiteral("the item catalogue")};
 
 class Quiet {
  public:
@@ -103,6 +107,12 @@ bool LootdropGrid::decode_lootdropE(bool report_failure) {
   try {
     open_db(db_rs, db_conn);
     const std::vector<LootdropRow> rows = read_lootdrop_rows(cur_lootdrop_id);
+    loaded_ = {cur_lootdrop_id, {}};
+    for (const LootdropRow& row : rows) {
+      QStringList values;
+      for (const int col : kSavedColumns) values << grid_cells::sql_value(row[static_cast<std::size_t>(col - 1)]);
+      loaded_.rows.push_back(std::move(values));
+    }
     grid.setRowCount(static_cast<int>(rows.size()));
     for (std::size_t i = 0; i < rows.size(); ++i)
       for (std::size_t col = 0; col < rows[i].size(); ++col)
@@ -138,10 +148,13 @@ bool LootdropGrid::store_entries(int skip_row) {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db::Transaction transaction(db_conn);
     kept_entries::replace(
-        kLootdropEntries, lootdrop_id, *rows, lootdrop_sql::delete_entries(lootdrop_id),
+        kLootdropEntries, lootdrop_id, *rows, loaded_, lootdrop_sql::delete_entries(lootdrop_id),
         [lootdrop_id](const QStringList& values) { return lootdrop_sql::insert_entry(lootdrop_id, values); });
     transaction.commit();
     return true;
+  } catch (const kept_entries::Refused& refused) {
+    operator_io().message(refused.message());
+    return false;
   } catch (const db::Error& e) {
     report_transaction_failure(QStringLiteral("Saving lootdrop ") + textnum::number_text(lootdrop_id) +
                                    QStringLiteral(" (nothing was changed)"),

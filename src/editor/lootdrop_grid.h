@@ -10,6 +10,8 @@
 // catalogue, and every column of an entry the grid does not write
 // (kept_entries.h).
 
+#include "editor/kept_entries.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -76,6 +78,9 @@ class LootdropGrid : public QObject {
   // The lootdrop whose last load failed: the grid may still hold another
   // lootdrop's rows, which a save must not store under this one's id.
   std::optional<std::uint32_t> unloaded_;
+  // What the grid showed after its last load, which a save checks the
+  // stored entries against.
+  kept_entries::Loaded loaded_;
   // The grid's own reloads and removals move its current row; those moves
   // are not the operator's and must not change the selection state.
   int quiet_ = 0;

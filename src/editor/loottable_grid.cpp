@@ -69,7 +69,8 @@ const kept_entries::Layout kLoottableEntries{
     QStringLiteral("loottable_id"),
     {QStringLiteral("lootdrop_id"), QStringLiteral("multiplier"), QStringLiteral("droplimit"),
      QStringLiteral("mindrop"), QStringLiteral("probability")},
-    QString()};
+    QString(),
+    QStringLiteral("Loot table")};
 
 const QString kSaveFailed = QStringLiteral("Make sure NO duplicate lootdrops exist!");
 const QString kNoLootdropEntries = QStringLiteral("Error: No lootdrop Entries found!");
@@ -95,14 +96,18 @@ bool LoottableGrid::decode_loottableE() {
     if (n != 0) {
       grid.Clear();
       grid.setRowCount(n);
-      for (int i = 1; i <= n; ++i) {
-        grid.setCellValue(i, 1, db_rs.field(u"lootdrop_id").number());
-        grid.setCellValue(i, 2, db_rs.field(u"multiplier").number());
-        grid.setCellValue(i, 3, db_rs.field(u"droplimit").number());
-        grid.setCellValue(i, 4, db_rs.field(u"mindrop").number());
-        grid.setCellValue(i, 5, db_rs.field(u"probability").number());
-        db_rs.move_next();
+    }
+    loaded_ = {cur_loottable_id, {}};
+    for (int i = 1; i <= n; ++i) {
+      QStringList values;
+      int col = 1;
+      for (const char16_t* name : {u"lootdrop_id", u"multiplier", u"droplimit", u"mindrop", u"probability"}) {
+        const double value = db_rs.field(QStringView(name)).number();
+        grid.setCellValue(i, col++, value);
+        values << textnum::sql_number(value);
       }
+      loaded_.rows.push_back(std::move(values));
+      db_rs.move_next();
     }
     db_rs.close();
     unloaded_.reset();
@@ -141,11 +146,17 @@ bool LoottableGrid::store_entries() {
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     db::Transaction transaction(db_conn);
     const std::uint32_t loottable_id = cur_loottable_id;
-    kept_entries::replace(
-        kLoottableEntries, loottable_id, *rows, loottable_sql::delete_entries(loottable_id),
+    kept_entries::Loaded stored = kept_entries::replace(
+        kLoottableEntries, loottable_id, *rows, loaded_, loottable_sql::delete_entries(loottable_id),
         [loottable_id](const QStringList& values) { return loottable_sql::insert_entry(loottable_id, values); });
     transaction.commit();
+    // The grid is not loaded again after its save: what it shows now is
+    // what was stored.
+    loaded_ = std::move(stored);
     return true;
+  } catch (const kept_entries::Refused& refused) {
+    operator_io().message(refused.message());
+    return false;
   } catch (const db::Error&) {
     const QString note = not_undone_note(db_conn.last_rollback());
     operator_io().message(note.isEmpty() ? kSaveFailed : kSaveFailed + QStringLiteral("\n\n") + note);
@@ -250,4 +261,9 @@ void LoottableGrid::removegridrow_Click() {
   }
   grid.RemoveRow(row);
   sel_loottable_row = 0;
+  // The statement took every link to that lootdrop out of the loot table.
+  if (loaded_.parent == cur_loottable_id) {
+    const QString removed = textnum::sql_number(*lootdrop);
+    std::erase_if(loaded_.rows, [&](const QStringList& r) { return r.value(0) == removed; });
+  }
 }

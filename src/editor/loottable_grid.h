@@ -9,6 +9,8 @@
 // The save checks every cell first and runs in one transaction, as do the
 // three rows of "+ ROW": a refused statement leaves the database as it was.
 
+#include "editor/kept_entries.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -63,4 +65,7 @@ class LoottableGrid : public QObject {
   // The loot table whose last load failed: the grid may still hold another
   // loot table's rows, which a save must not store under this one's id.
   std::optional<std::uint32_t> unloaded_;
+  // What the grid showed after its last load, which a save checks the
+  // stored entries against.
+  kept_entries::Loaded loaded_;
 };
