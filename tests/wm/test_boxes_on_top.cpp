@@ -125,7 +125,8 @@ class BoxWatcher : public QObject {
     // However the wait ends, `s` holds the last reading.
     (void)QTest::qWaitFor(read, kWait);
     // A picture to look at: what the operator would see.
-    const QString shots = qEnvironmentVariable("LOOT_WM_SHOTS", QCoreApplication::applicationDirPath() + u"/wm-shots"_s);
+    const QString shots =
+        qEnvironmentVariable("LOOT_WM_SHOTS", QCoreApplication::applicationDirPath() + u"/wm-shots"_s);
     QDir().mkpath(shots);
     QGuiApplication::primaryScreen()->grabWindow(0).save(shots + u'/' + shot_name_ + u".png"_s);
     if (question && !answer_.isEmpty()) {
@@ -177,11 +178,11 @@ class BoxesOnTop : public item_search_testing::ItemSearch {
 TEST_F(BoxesOnTop, EveryMessageAndQuestionOpensAboveEveryWindowAndTakesTheKeyboard) {
   const struct {
     const char* name;
-    bool picker, card;     // the zone picker, the item card open too
-    bool main_active;      // the main window active instead of the item search
-    QString answer;        // typed into a question
+    bool picker, card;  // the zone picker, the item card open too
+    bool main_active;   // the main window active instead of the item search
+    QString answer;     // typed into a question
     std::function<void()> act;
-    QString text;          // the box's text begins so
+    QString text;  // the box's text begins so
   } cases[] = {
       {"adv_search_finds_nothing", false, false, false, QString(),
        [&] {
