@@ -96,6 +96,23 @@ TEST_F(Database, SettingsHoldingSemicolonsOrBracesLogInAsTheyName) {
   EXPECT_FALSE(db_conn.is_open());
 }
 
+// The private server's root has no password and is kept to the socket: over
+// TCP on loopback neither root nor an anonymous account logs in, whatever the
+// password.
+TEST(PrivateServer, RootAndAnonymousCannotLogInOverTcp) {
+  const testing_support::ServerInfo server = testing_support::server_info();
+  const struct {
+    QString user, password;
+  } tries[] = {{u"root"_s, QString()}, {u"root"_s, u"root"_s}, {QString(), QString()}, {u"nobody"_s, QString()}};
+  for (const auto& t : tries) {
+    SCOPED_TRACE(QString(t.user + u"/"_s + t.password).toStdString());
+    db::Connection c;
+    c.set_connection_string(u"DRIVER={MySQL ODBC 3.51 Driver};SERVER=127.0.0.1;PORT="_s + QString::number(server.port) +
+                            u";UID="_s + t.user + u";PWD="_s + t.password + u";OPTION=18475"_s);
+    EXPECT_THROW(c.open(), db::Error);
+  }
+}
+
 TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {
   scratch->exec(
       QStringLiteral("INSERT INTO zone (short_name, long_name, zoneidnumber) VALUES "
