@@ -84,10 +84,32 @@ SQL
   done
 }
 
+# The server's root has no password; it is for this checkout's scripts,
+# tests and benchmarks, which reach it through the socket. So root logs in
+# through the socket alone: the accounts of root for TCP hosts (127.0.0.1,
+# ::1, the machine's name) and any anonymous account are dropped, and the
+# socket lies in a folder only the checkout's owner may enter. Run on every
+# start, so data folders made before are mended too.
+keep_root_to_socket() {
+  local accounts
+  accounts="$(client_root -N -B -e \
+    "SELECT GROUP_CONCAT(CONCAT(QUOTE(User),'@',QUOTE(Host))) FROM mysql.user
+     WHERE (User='root' AND Host<>'localhost') OR User=''")"
+  if [ -n "$accounts" ] && [ "$accounts" != "NULL" ]; then
+    client_root -e "DROP USER $accounts"
+  fi
+}
+
 cmd_start() {
   mkdir -p "$DBDIR"
+  # Only the owner reaches the socket, and with it the server's root.
+  chmod 700 "$DBDIR"
   local port; port=$(pick_port)
-  if running; then echo "db: already running on port $port"; return; fi
+  if running; then
+    keep_root_to_socket
+    echo "db: already running on port $port"
+    return
+  fi
   local fresh=0
   if [ ! -d "$DATA/mysql" ]; then
     fresh=1
@@ -113,6 +135,7 @@ cmd_start() {
     client_root -e "CREATE DATABASE IF NOT EXISTS \`$DB_NAME\` CHARACTER SET latin1"
     client_root "$DB_NAME" < "$ROOT/scripts/schema.sql"
   fi
+  keep_root_to_socket
   grant_account
   [ -f "$ROOT/db.ini" ] || write_ini "$port" "$ROOT/data"
   echo "db: running on 127.0.0.1:$port (database $DB_NAME, user $DB_USER)"

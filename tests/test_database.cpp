@@ -5,24 +5,112 @@
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRandomGenerator>
 
 using testing_support::DbTest;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 class Database : public DbTest {};
 
-TEST_F(Database, ConnectionStringIsBuiltFromTheSettingsAsTheyAre) {
-  db_settings.server = QStringLiteral("srv;PORT=1");
-  db_settings.database = QStringLiteral("w");
-  db_settings.user = QString();
-  db_settings.password = QStringLiteral("p;x");
-  EXPECT_EQ(connection_string(),
-            u"DRIVER={MySQL ODBC 3.51 Driver};SERVER=srv;PORT=1;DATABASE=w;UID=;PWD=p;x;OPTION=18475");
+TEST_F(Database, ConnectionStringPassesEachSettingWhole) {
+  const QString driver = u"DRIVER={MySQL ODBC 3.51 Driver};"_s;
+  const struct {
+    QString server, database, user, password, expected;
+  } cases[] = {
+      {u"127.0.0.1"_s, u"w"_s, u"lootadmin"_s, u"secret"_s,
+       u"SERVER=127.0.0.1;DATABASE=w;UID=lootadmin;PWD=secret;OPTION=18475"_s},
+      // The port the server value carries becomes an attribute of its own.
+      {u"srv;PORT=1"_s, u"w"_s, QString(), u"p;x"_s, u"SERVER=srv;PORT=1;DATABASE=w;UID=;PWD={p;x};OPTION=18475"_s},
+      {u"h;x;port = 42 "_s, u"w"_s, u"u"_s, u"p"_s, u"SERVER={h;x};PORT=42;DATABASE=w;UID=u;PWD=p;OPTION=18475"_s},
+      {u"h;UID=root"_s, u"w;UID=root"_s, u"u}"_s, u"{p;w{d}"_s,
+       u"SERVER={h;UID=root};DATABASE={w;UID=root};UID={u}}};PWD={{p;w{d}}};OPTION=18475"_s},
+      {u"h;PORT=1x"_s, u" w"_s, u"u "_s, u"ab;UID=root"_s,
+       u"SERVER={h;PORT=1x};DATABASE={ w};UID={u };PWD={ab;UID=root};OPTION=18475"_s},
+  };
+  for (const auto& c : cases) {
+    db_settings.server = c.server;
+    db_settings.database = c.database;
+    db_settings.user = c.user;
+    db_settings.password = c.password;
+    EXPECT_EQ(connection_string().toStdString(), QString(driver + c.expected).toStdString());
+  }
+}
+
+// Accounts and a database whose names and passwords hold what would end an
+// attribute of the connection string, made through the server's root for this
+// test alone: each setting logs in as the account and into the database it names.
+TEST_F(Database, SettingsHoldingSemicolonsOrBracesLogInAsTheyName) {
+  const QString tag = QString::number(getpid()) + u'_' + QString::number(QRandomGenerator::global()->bounded(1000000));
+  const QString database = u"loot_t_"_s + tag + u";x}"_s;
+  const struct {
+    QString user, password;
+  } accounts[] = {
+      {u"loot_pw_"_s + tag, u"p;w{d}"_s},
+      {u"loot_pr_"_s + tag, u"ab;UID=root"_s},
+      {u"loot;u}{"_s + tag, u"x}y"_s},
+      {u"loot_pb_"_s + tag, u"{abc"_s},
+  };
+  struct Cleanup {
+    QStringList statements;
+    ~Cleanup() {
+      try {
+        testing_support::root_sql(statements.join(u'\n'));
+      } catch (const std::exception&) {
+      }
+    }
+  } cleanup;
+  QString make = u"CREATE DATABASE `"_s + database + u"`;\n"_s;
+  cleanup.statements << u"DROP DATABASE IF EXISTS `"_s + database + u"`;"_s;
+  for (const auto& a : accounts) {
+    const QString account = u"'"_s + a.user + u"'@'127.0.0.1'"_s;
+    make += u"CREATE USER "_s + account + u" IDENTIFIED BY '"_s + a.password + u"';\n"_s + u"GRANT SELECT ON `"_s +
+            database + u"`.* TO "_s + account + u";\n"_s;
+    cleanup.statements << u"DROP USER IF EXISTS "_s + account + u';';
+  }
+  testing_support::root_sql(make);
+
+  for (const auto& a : accounts) {
+    SCOPED_TRACE(a.password.toStdString());
+    db_settings.user = a.user;
+    db_settings.password = a.password;
+    db_settings.database = database;
+    ASSERT_NO_THROW(open_db(db_rs, db_conn));
+    db_rs.open(u"SELECT CURRENT_USER(), DATABASE()"_s, db_conn);
+    EXPECT_EQ(db_rs.field(0).text(), a.user + u"@127.0.0.1"_s);
+    EXPECT_EQ(db_rs.field(1).text(), database);
+    db_rs.close();
+  }
+
+  // The editor's own account with a password that names another user: the
+  // server refuses it, and nobody else is logged in.
+  db_settings = testing_support::settings_for(scratch->name());
+  db_settings.password = u"ab;UID=root"_s;
+  EXPECT_THROW(open_db(db_rs, db_conn), db::Error);
+  EXPECT_FALSE(db_conn.is_open());
+}
+
+// The private server's root has no password and is kept to the socket: over
+// TCP on loopback neither root nor an anonymous account logs in, whatever the
+// password.
+TEST(PrivateServer, RootAndAnonymousCannotLogInOverTcp) {
+  const testing_support::ServerInfo server = testing_support::server_info();
+  const struct {
+    QString user, password;
+  } tries[] = {{u"root"_s, QString()}, {u"root"_s, u"root"_s}, {QString(), QString()}, {u"nobody"_s, QString()}};
+  for (const auto& t : tries) {
+    SCOPED_TRACE(QString(t.user + u"/"_s + t.password).toStdString());
+    db::Connection c;
+    c.set_connection_string(u"DRIVER={MySQL ODBC 3.51 Driver};SERVER=127.0.0.1;PORT="_s + QString::number(server.port) +
+                            u";UID="_s + t.user + u";PWD="_s + t.password + u";OPTION=18475"_s);
+    EXPECT_THROW(c.open(), db::Error);
+  }
 }
 
 TEST_F(Database, ResultSetCountsBeforeReadingAndKeepsNullApartFromEmpty) {

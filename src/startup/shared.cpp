@@ -21,10 +21,40 @@ std::int32_t sel_loottable_row = 0;
 std::int32_t sel_lootdrop_row = 0;
 QString skill_text;
 
+namespace {
+
+// A value enters the connection string whole, never as further attributes (a
+// password "ab;UID=root" would log in as root): one that holds ";" or a brace,
+// or begins or ends with a space, goes in braces with each "}" doubled, the
+// ODBC way. (The driver still trims spaces at either end of a value.)
+QString whole_value(const QString& value) {
+  const bool plain = !value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
+                     !value.startsWith(u' ') && !value.endsWith(u' ');
+  if (plain) return value;
+  QString inner = value;
+  inner.replace(u'}', QStringLiteral("}}"));
+  return u'{' + inner + u'}';
+}
+
+// db.ini has no field for the port, so the server value may end in one:
+// "127.0.0.1;PORT=4270". That port becomes an attribute of its own; the rest
+// names the server, whole.
+QString server_attributes(const QString& server) {
+  static const QRegularExpression with_port(
+      QStringLiteral(R"(^(.*);\s*PORT\s*=\s*([0-9]+)\s*$)"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  const auto m = with_port.match(server);
+  if (!m.hasMatch()) return QStringLiteral("SERVER=") + whole_value(server);
+  return QStringLiteral("SERVER=") + whole_value(m.captured(1)) + QStringLiteral(";PORT=") + m.captured(2);
+}
+
+}  // namespace
+
 QString connection_string() {
-  return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + QStringLiteral("SERVER=") + db_settings.server + u';' +
-         QStringLiteral("DATABASE=") + db_settings.database + u';' + QStringLiteral("UID=") + db_settings.user + u';' +
-         QStringLiteral("PWD=") + db_settings.password + u';' + QStringLiteral("OPTION=") + textnum::sql_number(18475);
+  return QStringLiteral("DRIVER={MySQL ODBC 3.51 Driver};") + server_attributes(db_settings.server) + u';' +
+         QStringLiteral("DATABASE=") + whole_value(db_settings.database) + u';' + QStringLiteral("UID=") +
+         whole_value(db_settings.user) + u';' + QStringLiteral("PWD=") + whole_value(db_settings.password) + u';' +
+         QStringLiteral("OPTION=") + textnum::sql_number(18475);
 }
 
 void open_db(db::ResultSet& rs, db::Connection& conn) {
