@@ -179,7 +179,7 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
       // A function that writes fails in the read-only transaction.
       {u"aint=loot_probe()"_s, true},
       // A second statement never runs.
-      {u"aint=5; DELETE FROM items"_s, true},
+      {u"aint=5; DELETE FROM items"_s, false},
   };
   for (const auto& c : cases) {
     io.messages.clear();
@@ -211,6 +211,90 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
                      u"')"_s);
   s->LiteBtnCtrl1_Click();
   EXPECT_EQ(shown(s->itms), QStringList{u"1|"_s});
+}
+
+TEST_F(ItemSearch, AConditionTheServerCouldReadAnotherWayIsRefusedUnsent) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  item(1002, u"Rusty Sword"_s, 1);
+  item(1003, u"Tarn's Rusty Axe"_s, 5);
+  item(1004, u"Say \"hi\" Rusty"_s);
+  const QString select = u"SELECT id,name FROM items WHERE name LIKE "_s;
+  const struct {
+    QString condition;
+    QStringList found;  // empty: refused, and the server got nothing
+    QString search = u"rusty"_s;
+  } cases[] = {
+      // Ordinary conditions run as typed.
+      {u"aint=5"_s, {u"1001|Rusty Dagger"_s, u"1003|Tarn's Rusty Axe"_s}},
+      {u"id>1001 AND name LIKE '%sword%'"_s, {u"1002|Rusty Sword"_s}},
+      {u"name='Tarn''s Rusty Axe' OR name = \"Say \"\"hi\"\" Rusty\""_s,
+       {u"1003|Tarn's Rusty Axe"_s, u"1004|Say \"hi\" Rusty"_s}},
+      {u"`aint`=1 AND (id BETWEEN 1000 AND 1005)"_s, {u"1002|Rusty Sword"_s}},
+      {u"LENGTH(name) > 12 AND name NOT LIKE '%into%' AND name NOT LIKE '%\\\\%'"_s,
+       {u"1003|Tarn's Rusty Axe"_s, u"1004|Say \"hi\" Rusty"_s}},
+      {u"aint=5\n\tAND id<1003"_s, {u"1001|Rusty Dagger"_s}},
+      {u"aint=0"_s, {u"1004|Say \"hi\" Rusty"_s}, u"\"hi\""_s},
+      // Version-gated code: the server skips it when its version is below
+      // the number and runs what follows the quote the check saw open.
+      {u"1=1 /*!999999 ' */ INTO @a,@b"_s, {}},
+      {u"1=1 /*M!999999 ' */ INTO @a,@b"_s, {}},
+      {u"aint=5 /*!50000 AND id>0 */"_s, {}},
+      // Every other comment: hints, plain ones, unclosed ones, and "--"
+      // whatever follows it.
+      {u"aint=5 /*+ NO_RANGE_OPTIMIZATION(items) */"_s, {}},
+      {u"aint=5 /* a note */"_s, {}},
+      {u"aint=5 /* ' INTO @a"_s, {}},
+      {u"aint=5 */"_s, {}},
+      {u"aint=5 -- a note"_s, {}},
+      {u"aint=5 --1"_s, {}},
+      {u"aint=5 # a note"_s, {}},
+      // Quoted text that ends elsewhere without backslash escapes
+      // (NO_BACKSLASH_ESCAPES) or with double quotes around names
+      // (ANSI_QUOTES), or that never ends.
+      {u"name='x\\' OR 1=1 INTO @a -- '"_s, {}},
+      {u"name=\"x\\\" INTO @a -- \""_s, {}},
+      {u"name='Tarn\\'s Rusty Axe'"_s, {}},
+      {u"name='Rusty Dagger"_s, {}},
+      {u"name=`aint"_s, {}},
+      // Characters that a connection in another character set may turn into
+      // quotes (U+02BC becomes "'" in latin1), a NUL at which the driver ends
+      // the text, other control characters and any letter beyond ASCII, in
+      // the condition or in the search text.
+      {u"name='Rustyʼ INTO @a,@b -- '"_s, {}},
+      {u"name='R\0' OR 1=1"_s, {}},
+      {u"aint=5\f"_s, {}},
+      {u"name<>'Rüsty'"_s, {}},
+      {u"aint=5"_s, {}, u"rustyʺ"_s},
+      // What the driver reads on its own: a second statement, a parameter
+      // marker, its escape sequences; and a backslash outside quoted text.
+      {u"aint=5; DELETE FROM items"_s, {}},
+      {u"aint=?"_s, {}},
+      {u"name={fn UCASE('rusty dagger')}"_s, {}},
+      {u"aint<>\\N"_s, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.condition.toStdString() + " / " + c.search.toStdString());
+    io.messages.clear();
+    list({u"1|a"_s});
+    const testing_support::SentStatements sent;
+    s->search_input->setText(c.search);
+    s->filter->setText(c.condition);
+    s->LiteBtnCtrl1_Click();
+    QStringList found = shown(s->itms);
+    found.sort();
+    EXPECT_EQ(found, c.found);
+    if (c.found.isEmpty()) {
+      EXPECT_EQ(io.messages, std::vector<QString>{u"There was an error in the query"_s});
+      EXPECT_EQ(sent.all, QStringList());
+    } else {
+      EXPECT_TRUE(io.messages.empty());
+      EXPECT_EQ(sent.all,
+                (QStringList{u"START TRANSACTION READ ONLY"_s,
+                             select + sqltext::quote_double(QString(u'%' + c.search + u'%')) + u" AND "_s + c.condition,
+                             u"SELECT 1"_s}));
+    }
+    EXPECT_FALSE(hourglass_on());
+  }
 }
 
 TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {

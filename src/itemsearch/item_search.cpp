@@ -27,6 +27,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -52,6 +53,18 @@ namespace {
 constexpr QSize kClientSize(784, 696);  // 11760 x 10440 twips
 constexpr QPoint kPlace(352, 131);      // 5280, 1965 twips
 const QColor kLabel1Colour(192, 64, 0);
+
+// Words the operator's condition may not hold outside quoted text: INTO
+// writes variables or files.
+constexpr QStringView kRefusedWords[] = {u"INTO"};
+
+// The advanced search's statement is sent only when the server can read it
+// one way, and that way holds none of the refused words.
+bool condition_may_run(const QString& statement) {
+  if (!sqltext::reads_one_way(statement)) return false;
+  return std::none_of(std::begin(kRefusedWords), std::end(kRefusedWords),
+                      [&](QStringView word) { return sqltext::holds_keyword(statement, word); });
+}
 
 void make_white(QWidget* w) {
   QPalette pal = w->palette();
@@ -264,10 +277,11 @@ void item_search::search(bool advanced) {
   try {
     sql_text = advanced ? item_search_sql::advanced_search(search_input->text(), filter->text())
                         : item_search_sql::simple_search(search_input->text());
-    // The free condition runs as typed, so it may only read: INTO (a file or
-    // variables) is refused before anything is sent, and the query runs in a
-    // read-only transaction.
-    if (advanced && sqltext::holds_keyword(filter->text(), u"INTO")) throw db::Error(u"INTO is refused"_s);
+    // The free condition runs as typed, so it may only read: a statement the
+    // server could read another way than this check does, or that holds INTO
+    // (a file or variables), is refused before anything is sent; the rest
+    // runs in a read-only transaction.
+    if (advanced && !condition_may_run(sql_text)) throw db::Error(u"The condition is refused"_s);
     open_db(db_rs, db_conn);
     // The rows are read on a worker thread into the list's own columns while
     // the label counts them; the list then takes the columns below its rows.

@@ -38,7 +38,8 @@ namespace item_search_sql {
 // pattern characters; quotes are escaped and a backslash finds itself).
 QString simple_search(const QString& text);
 // The simple search and the operator's own condition, appended as typed. The
-// window refuses a condition holding INTO and runs the query read-only.
+// window sends it only when the server can read it one way and that way
+// holds no INTO, and runs it read-only.
 QString advanced_search(const QString& text, const QString& condition);
 QString name_of_item(double item_id);
 }  // namespace item_search_sql
