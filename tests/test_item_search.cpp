@@ -3,11 +3,13 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 using item_search_testing::ItemSearch;
@@ -183,11 +185,11 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
   };
   for (const auto& c : cases) {
     io.messages.clear();
-    db_conn.close();
+    const testing_support::SentStatements sent;
     s->filter->setText(c.condition);
     s->LiteBtnCtrl1_Click();
     EXPECT_EQ(io.messages, std::vector<QString>{error}) << c.condition.toStdString();
-    EXPECT_EQ(db_conn.is_open(), c.sent) << c.condition.toStdString();
+    EXPECT_EQ(!sent.all.isEmpty(), c.sent) << c.condition.toStdString();
     EXPECT_FALSE(db_conn.in_transaction()) << c.condition.toStdString();
   }
   EXPECT_FALSE(QFileInfo::exists(file));
@@ -200,9 +202,10 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
   s->LiteBtnCtrl1_Click();
   EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
   EXPECT_TRUE(io.messages.empty());
-  // The transaction ended with the search: the same connection writes again,
-  // for everyone to see.
+  // The transaction and the session ended with the search: the next
+  // operation connects again and writes, for everyone to see.
   EXPECT_FALSE(db_conn.in_transaction());
+  open_db(db_rs, db_conn);
   db_conn.execute(u"INSERT INTO loottable (name) VALUES ('after the search')"_s);
   EXPECT_EQ(scratch->count(u"loottable"_s, u"name='after the search'"_s), 1);
 
@@ -271,6 +274,11 @@ TEST_F(ItemSearch, AConditionTheServerCouldReadAnotherWayIsRefusedUnsent) {
       {u"aint=?"_s, {}},
       {u"name={fn UCASE('rusty dagger')}"_s, {}},
       {u"aint<>\\N"_s, {}},
+      // Waits that the server's time limit does not end.
+      {u"BENCHMARK(1000, MD5('x'))=0"_s, {}},
+      {u"Benchmark (1, 1)=0"_s, {}},
+      {u"MASTER_GTID_WAIT('0-1-100', 1)=0"_s, {}},
+      {u"MASTER_POS_WAIT('log', 4, 1)=0"_s, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.condition.toStdString() + " / " + c.search.toStdString());
@@ -289,12 +297,73 @@ TEST_F(ItemSearch, AConditionTheServerCouldReadAnotherWayIsRefusedUnsent) {
     } else {
       EXPECT_TRUE(io.messages.empty());
       EXPECT_EQ(sent.all,
-                (QStringList{u"START TRANSACTION READ ONLY"_s,
+                (QStringList{u"SET SESSION max_statement_time=30"_s, u"START TRANSACTION READ ONLY"_s,
                              select + sqltext::quote_double(QString(u'%' + c.search + u'%')) + u" AND "_s + c.condition,
                              u"SELECT 1"_s}));
     }
     EXPECT_FALSE(hourglass_on());
   }
+}
+
+TEST_F(ItemSearch, ARunawayConditionIsStoppedAtTheLimitAndLeavesNothingBehind) {
+  item(1001, u"Rusty Dagger"_s);
+  item(1002, u"Rusty Sword"_s);
+  item(1003, u"Rusty Axe"_s);
+  const QString held = scratch->name() + u"_held"_s;
+  const QString taken = scratch->name() + u"_taken"_s;
+  // A lock another session holds, for the condition to wait for.
+  ASSERT_EQ(scratch->scalar(u"SELECT GET_LOCK('"_s + held + u"', 0)"_s), u"1"_s);
+  // The program's sessions on this test's database, the test's own aside:
+  // none may outlive its search, with what it took.
+  const auto sessions_left = [&] {
+    const QString query = u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB='"_s + scratch->name() +
+                          u"' AND ID<>CONNECTION_ID()"_s;
+    QElapsedTimer waited;
+    waited.start();
+    // The server ends a closed session a moment after the close.
+    while (scratch->scalar(query) != u"0"_s && waited.elapsed() < 3000) QThread::msleep(20);
+    return scratch->scalar(query).toInt();
+  };
+  s->condition_time_limit = 0.5;
+  const QString stopped = u"The search took longer than 0.5 seconds and was stopped."_s;
+  const struct {
+    QString condition;
+    QString message;
+  } cases[] = {
+      // 3 s without the limit; the server ends it with an error.
+      {u"SLEEP(1)=0"_s, stopped},
+      // 30 s without it; the server cuts the wait short and gives NULL, no
+      // error.
+      {u"GET_LOCK('"_s + held + u"', 30)=1"_s, stopped},
+      // Quick, and what it takes goes with its session.
+      {u"id=1002 AND GET_LOCK('"_s + taken + u"', 0)=1 AND (@loot_probe:=id)>0"_s, QString()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.condition.toStdString());
+    io.messages.clear();
+    s->filter->setText(c.condition);
+    QElapsedTimer clock;
+    clock.start();
+    s->LiteBtnCtrl1_Click();
+    EXPECT_LT(clock.elapsed(), 2000);
+    if (c.message.isEmpty()) {
+      EXPECT_TRUE(io.messages.empty());
+      EXPECT_EQ(shown(s->itms), QStringList{u"1002|Rusty Sword"_s});
+    } else {
+      EXPECT_GE(clock.elapsed(), 500);
+      EXPECT_EQ(io.messages, std::vector<QString>{c.message});
+      EXPECT_EQ(s->itms->RowCount(), 0);
+    }
+    EXPECT_FALSE(hourglass_on());
+    EXPECT_EQ(sessions_left(), 0);
+  }
+  EXPECT_EQ(scratch->scalar(u"SELECT IS_FREE_LOCK('"_s + taken + u"')"_s), u"1"_s);
+  scratch->exec(u"DO RELEASE_LOCK('"_s + held + u"')"_s);
+  // The next search reaches the server in a session of its own and finds what
+  // the last one set nowhere.
+  s->filter->setText(u"@loot_probe IS NULL AND id=1001"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
 }
 
 TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
