@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 using item_search_testing::ItemSearch;
 
@@ -93,13 +95,13 @@ TEST_F(ItemSearch, BasicSearchWritesIdsAndNamesWithCommasReplaced) {
   EXPECT_EQ(s->itms->CellValue(5, 2).toString(), u"Rusty Sword_ Chipped"_s);
   EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
 
-  // No match without "Append to list": the list is emptied, the counter and
-  // the operator are left alone.
+  // No match without "Append to list": the list is emptied and the counter
+  // says so; the operator is left alone.
   s->append_chk->setChecked(false);
   s->search_input->setText(u"nothing like it"_s);
   s->simple_search_Click();
   EXPECT_EQ(s->itms->RowCount(), 0);
-  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
   EXPECT_TRUE(io.messages.empty());
 
   s->CLX_Click();
@@ -366,6 +368,46 @@ TEST_F(ItemSearch, ARunawayConditionIsStoppedAtTheLimitAndLeavesNothingBehind) {
   EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
 }
 
+TEST_F(ItemSearch, TheCounterShowsTheListsRowsAfterEverySearch) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  s->condition_time_limit = 0.2;
+  const auto server_down = [&] { db_settings.server = u"127.0.0.1;PORT=1"_s; };
+  const struct {
+    const char* what;
+    bool advanced;
+    QString search;
+    QString condition;
+    std::function<void()> setup;
+  } cases[] = {
+      {"basic, no match", false, u"nothing like it"_s, {}, {}},
+      {"basic, server down", false, u"rusty"_s, {}, server_down},
+      {"advanced, no match", true, u"rusty"_s, u"aint=99"_s, {}},
+      {"advanced, refused", true, u"rusty"_s, u"aint=5 -- "_s, {}},
+      {"advanced, failed", true, u"rusty"_s, u"no_such_column=1"_s, {}},
+      {"advanced, stopped", true, u"rusty"_s, u"SLEEP(1)=0"_s, {}},
+      {"advanced, server down", true, u"rusty"_s, u"aint=5"_s, server_down},
+  };
+  const DbSettings reachable = db_settings;
+  for (const bool append : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (append ? ", appending" : ""));
+      db_settings = reachable;
+      s->clear_grd_Click();
+      s->add_itm_Click();
+      s->add_itm_Click();
+      s->add_itm_Click();
+      s->append_chk->setChecked(append);
+      s->search_input->setText(c.search);
+      s->filter->setText(c.condition);
+      if (c.setup) c.setup();
+      c.advanced ? s->LiteBtnCtrl1_Click() : s->simple_search_Click();
+      EXPECT_EQ(s->itms->RowCount(), append ? 3 : 0);
+      EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  "_s + QString::number(s->itms->RowCount()));
+    }
+  }
+  db_settings = reachable;
+}
+
 TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
   item(1001, u"Rusty Dagger"_s, 5);
   item(1002, u"Rusty Sword"_s, 1);
@@ -391,13 +433,13 @@ TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
   EXPECT_EQ(s->itms->RowCount(), 0);
 
   // An empty condition leaves a statement ending in " AND ": the list stays
-  // emptied and the counter keeps its text.
+  // emptied and the counter says so.
   list({u"1|a"_s});
   s->filter->setText(QString());
   s->LiteBtnCtrl1_Click();
   EXPECT_TRUE(sql_text.endsWith(u" AND "_s));
   EXPECT_EQ(s->itms->RowCount(), 0);
-  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  1"_s);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
 
   // A failed connection takes the same way out.
   db_settings.server = u"127.0.0.1;PORT=1"_s;

@@ -362,6 +362,7 @@ void item_search::search(bool advanced) {
         stopped = stopped || clock.elapsed() >= std::llround(condition_time_limit * 1000);
       }
       if (stopped) {
+        update_counter();
         out->setText(QString());
         hourglass.reset();
         operator_io().message(u"The search took longer than "_s + textnum::number_text(condition_time_limit) +
@@ -372,6 +373,7 @@ void item_search::search(bool advanced) {
       read();
     }
     if (n == 0) {
+      update_counter();
       hourglass.reset();
       if (advanced) operator_io().message(u"There were NO results returned!"_s);
       return;
@@ -382,6 +384,8 @@ void item_search::search(bool advanced) {
     out->setText(QString());
   } catch (const db::Error& e) {
     db_rs.close();
+    // The list may have been emptied: the counter shows what it holds.
+    update_counter();
     hourglass.reset();
     if (advanced) {
       operator_io().message(u"There was an error in the query"_s);
