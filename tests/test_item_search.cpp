@@ -3,11 +3,15 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 using item_search_testing::ItemSearch;
@@ -91,13 +95,13 @@ TEST_F(ItemSearch, BasicSearchWritesIdsAndNamesWithCommasReplaced) {
   EXPECT_EQ(s->itms->CellValue(5, 2).toString(), u"Rusty Sword_ Chipped"_s);
   EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
 
-  // No match without "Append to list": the list is emptied, the counter and
-  // the operator are left alone.
+  // No match without "Append to list": the list is emptied and the counter
+  // says so; the operator is left alone.
   s->append_chk->setChecked(false);
   s->search_input->setText(u"nothing like it"_s);
   s->simple_search_Click();
   EXPECT_EQ(s->itms->RowCount(), 0);
-  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  5"_s);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
   EXPECT_TRUE(io.messages.empty());
 
   s->CLX_Click();
@@ -179,15 +183,15 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
       // A function that writes fails in the read-only transaction.
       {u"aint=loot_probe()"_s, true},
       // A second statement never runs.
-      {u"aint=5; DELETE FROM items"_s, true},
+      {u"aint=5; DELETE FROM items"_s, false},
   };
   for (const auto& c : cases) {
     io.messages.clear();
-    db_conn.close();
+    const testing_support::SentStatements sent;
     s->filter->setText(c.condition);
     s->LiteBtnCtrl1_Click();
     EXPECT_EQ(io.messages, std::vector<QString>{error}) << c.condition.toStdString();
-    EXPECT_EQ(db_conn.is_open(), c.sent) << c.condition.toStdString();
+    EXPECT_EQ(!sent.all.isEmpty(), c.sent) << c.condition.toStdString();
     EXPECT_FALSE(db_conn.in_transaction()) << c.condition.toStdString();
   }
   EXPECT_FALSE(QFileInfo::exists(file));
@@ -200,9 +204,10 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
   s->LiteBtnCtrl1_Click();
   EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
   EXPECT_TRUE(io.messages.empty());
-  // The transaction ended with the search: the same connection writes again,
-  // for everyone to see.
+  // The transaction and the session ended with the search: the next
+  // operation connects again and writes, for everyone to see.
   EXPECT_FALSE(db_conn.in_transaction());
+  open_db(db_rs, db_conn);
   db_conn.execute(u"INSERT INTO loottable (name) VALUES ('after the search')"_s);
   EXPECT_EQ(scratch->count(u"loottable"_s, u"name='after the search'"_s), 1);
 
@@ -211,6 +216,196 @@ TEST_F(ItemSearch, TheFreeConditionOnlyReads) {
                      u"')"_s);
   s->LiteBtnCtrl1_Click();
   EXPECT_EQ(shown(s->itms), QStringList{u"1|"_s});
+}
+
+TEST_F(ItemSearch, AConditionTheServerCouldReadAnotherWayIsRefusedUnsent) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  item(1002, u"Rusty Sword"_s, 1);
+  item(1003, u"Tarn's Rusty Axe"_s, 5);
+  item(1004, u"Say \"hi\" Rusty"_s);
+  const QString select = u"SELECT id,name FROM items WHERE name LIKE "_s;
+  const struct {
+    QString condition;
+    QStringList found;  // empty: refused, and the server got nothing
+    QString search = u"rusty"_s;
+  } cases[] = {
+      // Ordinary conditions run as typed.
+      {u"aint=5"_s, {u"1001|Rusty Dagger"_s, u"1003|Tarn's Rusty Axe"_s}},
+      {u"id>1001 AND name LIKE '%sword%'"_s, {u"1002|Rusty Sword"_s}},
+      {u"name='Tarn''s Rusty Axe' OR name = \"Say \"\"hi\"\" Rusty\""_s,
+       {u"1003|Tarn's Rusty Axe"_s, u"1004|Say \"hi\" Rusty"_s}},
+      {u"`aint`=1 AND (id BETWEEN 1000 AND 1005)"_s, {u"1002|Rusty Sword"_s}},
+      {u"LENGTH(name) > 12 AND name NOT LIKE '%into%' AND name NOT LIKE '%\\\\%'"_s,
+       {u"1003|Tarn's Rusty Axe"_s, u"1004|Say \"hi\" Rusty"_s}},
+      {u"aint=5\n\tAND id<1003"_s, {u"1001|Rusty Dagger"_s}},
+      {u"aint=0"_s, {u"1004|Say \"hi\" Rusty"_s}, u"\"hi\""_s},
+      // Version-gated code: the server skips it when its version is below
+      // the number and runs what follows the quote the check saw open.
+      {u"1=1 /*!999999 ' */ INTO @a,@b"_s, {}},
+      {u"1=1 /*M!999999 ' */ INTO @a,@b"_s, {}},
+      {u"aint=5 /*!50000 AND id>0 */"_s, {}},
+      // Every other comment: hints, plain ones, unclosed ones, and "--"
+      // whatever follows it.
+      {u"aint=5 /*+ NO_RANGE_OPTIMIZATION(items) */"_s, {}},
+      {u"aint=5 /* a note */"_s, {}},
+      {u"aint=5 /* ' INTO @a"_s, {}},
+      {u"aint=5 */"_s, {}},
+      {u"aint=5 -- a note"_s, {}},
+      {u"aint=5 --1"_s, {}},
+      {u"aint=5 # a note"_s, {}},
+      // Quoted text that ends elsewhere without backslash escapes
+      // (NO_BACKSLASH_ESCAPES) or with double quotes around names
+      // (ANSI_QUOTES), or that never ends.
+      {u"name='x\\' OR 1=1 INTO @a -- '"_s, {}},
+      {u"name=\"x\\\" INTO @a -- \""_s, {}},
+      {u"name='Tarn\\'s Rusty Axe'"_s, {}},
+      {u"name='Rusty Dagger"_s, {}},
+      {u"name=`aint"_s, {}},
+      // Characters that a connection in another character set may turn into
+      // quotes (U+02BC becomes "'" in latin1), a NUL at which the driver ends
+      // the text, other control characters and any letter beyond ASCII, in
+      // the condition or in the search text.
+      {u"name='Rustyʼ INTO @a,@b -- '"_s, {}},
+      {u"name='R\0' OR 1=1"_s, {}},
+      {u"aint=5\f"_s, {}},
+      {u"name<>'Rüsty'"_s, {}},
+      {u"aint=5"_s, {}, u"rustyʺ"_s},
+      // What the driver reads on its own: a second statement, a parameter
+      // marker, its escape sequences; and a backslash outside quoted text.
+      {u"aint=5; DELETE FROM items"_s, {}},
+      {u"aint=?"_s, {}},
+      {u"name={fn UCASE('rusty dagger')}"_s, {}},
+      {u"aint<>\\N"_s, {}},
+      // Waits that the server's time limit does not end.
+      {u"BENCHMARK(1000, MD5('x'))=0"_s, {}},
+      {u"Benchmark (1, 1)=0"_s, {}},
+      {u"MASTER_GTID_WAIT('0-1-100', 1)=0"_s, {}},
+      {u"MASTER_POS_WAIT('log', 4, 1)=0"_s, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.condition.toStdString() + " / " + c.search.toStdString());
+    io.messages.clear();
+    list({u"1|a"_s});
+    const testing_support::SentStatements sent;
+    s->search_input->setText(c.search);
+    s->filter->setText(c.condition);
+    s->LiteBtnCtrl1_Click();
+    QStringList found = shown(s->itms);
+    found.sort();
+    EXPECT_EQ(found, c.found);
+    if (c.found.isEmpty()) {
+      EXPECT_EQ(io.messages, std::vector<QString>{u"There was an error in the query"_s});
+      EXPECT_EQ(sent.all, QStringList());
+    } else {
+      EXPECT_TRUE(io.messages.empty());
+      EXPECT_EQ(sent.all,
+                (QStringList{u"SET SESSION max_statement_time=30"_s, u"START TRANSACTION READ ONLY"_s,
+                             select + sqltext::quote_double(QString(u'%' + c.search + u'%')) + u" AND "_s + c.condition,
+                             u"SELECT 1"_s}));
+    }
+    EXPECT_FALSE(hourglass_on());
+  }
+}
+
+TEST_F(ItemSearch, ARunawayConditionIsStoppedAtTheLimitAndLeavesNothingBehind) {
+  item(1001, u"Rusty Dagger"_s);
+  item(1002, u"Rusty Sword"_s);
+  item(1003, u"Rusty Axe"_s);
+  const QString held = scratch->name() + u"_held"_s;
+  const QString taken = scratch->name() + u"_taken"_s;
+  // A lock another session holds, for the condition to wait for.
+  ASSERT_EQ(scratch->scalar(u"SELECT GET_LOCK('"_s + held + u"', 0)"_s), u"1"_s);
+  // The program's sessions on this test's database, the test's own aside:
+  // none may outlive its search, with what it took.
+  const auto sessions_left = [&] {
+    const QString query = u"SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB='"_s + scratch->name() +
+                          u"' AND ID<>CONNECTION_ID()"_s;
+    QElapsedTimer waited;
+    waited.start();
+    // The server ends a closed session a moment after the close.
+    while (scratch->scalar(query) != u"0"_s && waited.elapsed() < 3000) QThread::msleep(20);
+    return scratch->scalar(query).toInt();
+  };
+  s->condition_time_limit = 0.5;
+  const QString stopped = u"The search took longer than 0.5 seconds and was stopped."_s;
+  const struct {
+    QString condition;
+    QString message;
+  } cases[] = {
+      // 3 s without the limit; the server ends it with an error.
+      {u"SLEEP(1)=0"_s, stopped},
+      // 30 s without it; the server cuts the wait short and gives NULL, no
+      // error.
+      {u"GET_LOCK('"_s + held + u"', 30)=1"_s, stopped},
+      // Quick, and what it takes goes with its session.
+      {u"id=1002 AND GET_LOCK('"_s + taken + u"', 0)=1 AND (@loot_probe:=id)>0"_s, QString()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.condition.toStdString());
+    io.messages.clear();
+    s->filter->setText(c.condition);
+    QElapsedTimer clock;
+    clock.start();
+    s->LiteBtnCtrl1_Click();
+    EXPECT_LT(clock.elapsed(), 2000);
+    if (c.message.isEmpty()) {
+      EXPECT_TRUE(io.messages.empty());
+      EXPECT_EQ(shown(s->itms), QStringList{u"1002|Rusty Sword"_s});
+    } else {
+      EXPECT_GE(clock.elapsed(), 500);
+      EXPECT_EQ(io.messages, std::vector<QString>{c.message});
+      EXPECT_EQ(s->itms->RowCount(), 0);
+    }
+    EXPECT_FALSE(hourglass_on());
+    EXPECT_EQ(sessions_left(), 0);
+  }
+  EXPECT_EQ(scratch->scalar(u"SELECT IS_FREE_LOCK('"_s + taken + u"')"_s), u"1"_s);
+  scratch->exec(u"DO RELEASE_LOCK('"_s + held + u"')"_s);
+  // The next search reaches the server in a session of its own and finds what
+  // the last one set nowhere.
+  s->filter->setText(u"@loot_probe IS NULL AND id=1001"_s);
+  s->LiteBtnCtrl1_Click();
+  EXPECT_EQ(shown(s->itms), QStringList{u"1001|Rusty Dagger"_s});
+}
+
+TEST_F(ItemSearch, TheCounterShowsTheListsRowsAfterEverySearch) {
+  item(1001, u"Rusty Dagger"_s, 5);
+  s->condition_time_limit = 0.2;
+  const auto server_down = [&] { db_settings.server = u"127.0.0.1;PORT=1"_s; };
+  const struct {
+    const char* what;
+    bool advanced;
+    QString search;
+    QString condition;
+    std::function<void()> setup;
+  } cases[] = {
+      {"basic, no match", false, u"nothing like it"_s, {}, {}},
+      {"basic, server down", false, u"rusty"_s, {}, server_down},
+      {"advanced, no match", true, u"rusty"_s, u"aint=99"_s, {}},
+      {"advanced, refused", true, u"rusty"_s, u"aint=5 -- "_s, {}},
+      {"advanced, failed", true, u"rusty"_s, u"no_such_column=1"_s, {}},
+      {"advanced, stopped", true, u"rusty"_s, u"SLEEP(1)=0"_s, {}},
+      {"advanced, server down", true, u"rusty"_s, u"aint=5"_s, server_down},
+  };
+  const DbSettings reachable = db_settings;
+  for (const bool append : {false, true}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.what) + (append ? ", appending" : ""));
+      db_settings = reachable;
+      s->clear_grd_Click();
+      s->add_itm_Click();
+      s->add_itm_Click();
+      s->add_itm_Click();
+      s->append_chk->setChecked(append);
+      s->search_input->setText(c.search);
+      s->filter->setText(c.condition);
+      if (c.setup) c.setup();
+      c.advanced ? s->LiteBtnCtrl1_Click() : s->simple_search_Click();
+      EXPECT_EQ(s->itms->RowCount(), append ? 3 : 0);
+      EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  "_s + QString::number(s->itms->RowCount()));
+    }
+  }
+  db_settings = reachable;
 }
 
 TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
@@ -238,13 +433,13 @@ TEST_F(ItemSearch, AdvancedSearchAddsTheOperatorsConditionAndReportsFailures) {
   EXPECT_EQ(s->itms->RowCount(), 0);
 
   // An empty condition leaves a statement ending in " AND ": the list stays
-  // emptied and the counter keeps its text.
+  // emptied and the counter says so.
   list({u"1|a"_s});
   s->filter->setText(QString());
   s->LiteBtnCtrl1_Click();
   EXPECT_TRUE(sql_text.endsWith(u" AND "_s));
   EXPECT_EQ(s->itms->RowCount(), 0);
-  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  1"_s);
+  EXPECT_EQ(s->counter->text(), u"Number of ITEMS:  0"_s);
 
   // A failed connection takes the same way out.
   db_settings.server = u"127.0.0.1;PORT=1"_s;

@@ -27,6 +27,8 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -45,6 +47,14 @@ QString advanced_search(const QString& text, const QString& condition) {
 
 QString name_of_item(double item_id) { return u"SELECT name FROM items WHERE id="_s + textnum::sql_number(item_id); }
 
+QString statement_time_limit(double seconds) {
+  return u"SET SESSION max_statement_time="_s + textnum::sql_number(seconds);
+}
+
+QString execution_time_limit(double seconds) {
+  return u"SET SESSION max_execution_time="_s + textnum::sql_number(std::ceil(seconds * 1000));
+}
+
 }  // namespace item_search_sql
 
 namespace {
@@ -52,6 +62,56 @@ namespace {
 constexpr QSize kClientSize(784, 696);  // 11760 x 10440 twips
 constexpr QPoint kPlace(352, 131);      // 5280, 1965 twips
 const QColor kLabel1Colour(192, 64, 0);
+
+// What the server says when it ended a statement at its time limit
+// (MariaDB's max_statement_time, MySQL's max_execution_time), and when it
+// has no such limit.
+constexpr int kStatementTimeout = 1969;
+constexpr int kExecutionTimeout = 3024;
+constexpr int kUnknownVariable = 1193;
+
+// Words the operator's condition may not hold outside quoted text: INTO
+// writes variables or files. BENCHMARK and MASTER_GTID_WAIT run on past the
+// server's time limit, and BENCHMARK past a KILL, when the server works them
+// out before it reads a row (a condition that does not depend on the row);
+// the other replication waits wait the same way.
+constexpr QStringView kRefusedWords[] = {u"INTO", u"BENCHMARK", u"MASTER_POS_WAIT", u"MASTER_GTID_WAIT",
+                                         u"SOURCE_POS_WAIT"};
+
+// The advanced search's statement is sent only when the server can read it
+// one way, and that way holds none of the refused words.
+bool condition_may_run(const QString& statement) {
+  if (!sqltext::reads_one_way(statement)) return false;
+  return std::none_of(std::begin(kRefusedWords), std::end(kRefusedWords),
+                      [&](QStringView word) { return sqltext::holds_keyword(statement, word); });
+}
+
+// The server ends every statement of the session that runs longer than
+// `seconds`, even when this program is gone: MariaDB's limit, or MySQL's
+// (for SELECT statements) on a server without it. Set for the session, not
+// as "SET STATEMENT ... FOR SELECT": the driver takes that for a statement
+// without rows, leaves its rows unread, and the next statement waits forever.
+void limit_statement_time(double seconds) {
+  try {
+    db_conn.execute(item_search_sql::statement_time_limit(seconds));
+  } catch (const db::Error& e) {
+    if (e.native_error() != kUnknownVariable) throw;
+    db_conn.execute(item_search_sql::execution_time_limit(seconds));
+  }
+}
+
+// Ends the session that ran the operator's condition, however the search
+// ends: what the condition took in it (named locks, user variables) goes
+// with it. Every operation connects anew, so none waits for this one.
+struct SessionEnd {
+  SessionEnd() = default;
+  SessionEnd(const SessionEnd&) = delete;
+  SessionEnd& operator=(const SessionEnd&) = delete;
+  ~SessionEnd() {
+    db_rs.close();
+    if (!db_conn.in_transaction()) db_conn.close();
+  }
+};
 
 void make_white(QWidget* w) {
   QPalette pal = w->palette();
@@ -264,10 +324,12 @@ void item_search::search(bool advanced) {
   try {
     sql_text = advanced ? item_search_sql::advanced_search(search_input->text(), filter->text())
                         : item_search_sql::simple_search(search_input->text());
-    // The free condition runs as typed, so it may only read: INTO (a file or
-    // variables) is refused before anything is sent, and the query runs in a
-    // read-only transaction.
-    if (advanced && sqltext::holds_keyword(filter->text(), u"INTO")) throw db::Error(u"INTO is refused"_s);
+    // The free condition runs as typed, so it may only read, and only for a
+    // while: a statement the server could read another way than this check
+    // does, or that holds INTO or a wait the server's limit does not end, is
+    // refused before anything is sent; the rest runs in a read-only
+    // transaction, in a session of its own with a time limit.
+    if (advanced && !condition_may_run(sql_text)) throw db::Error(u"The condition is refused"_s);
     open_db(db_rs, db_conn);
     // The rows are read on a worker thread into the list's own columns while
     // the label counts them; the list then takes the columns below its rows.
@@ -282,11 +344,36 @@ void item_search::search(bool advanced) {
                   });
     };
     if (advanced) {
-      db_rs.read_only(db_conn, read);
+      bool stopped = false;
+      {
+        const SessionEnd session_end;
+        limit_statement_time(condition_time_limit);
+        QElapsedTimer clock;
+        clock.start();
+        try {
+          db_rs.read_only(db_conn, read);
+        } catch (const db::Error& e) {
+          if (e.native_error() != kStatementTimeout && e.native_error() != kExecutionTimeout) throw;
+          stopped = true;
+        }
+        // A wait the server cut short may end without an error (GET_LOCK
+        // gives NULL): a read as long as the limit was stopped all the same,
+        // and its rows are not the condition's.
+        stopped = stopped || clock.elapsed() >= std::llround(condition_time_limit * 1000);
+      }
+      if (stopped) {
+        update_counter();
+        out->setText(QString());
+        hourglass.reset();
+        operator_io().message(u"The search took longer than "_s + textnum::number_text(condition_time_limit) +
+                              u" seconds and was stopped."_s);
+        return;
+      }
     } else {
       read();
     }
     if (n == 0) {
+      update_counter();
       hourglass.reset();
       if (advanced) operator_io().message(u"There were NO results returned!"_s);
       return;
@@ -297,6 +384,8 @@ void item_search::search(bool advanced) {
     out->setText(QString());
   } catch (const db::Error& e) {
     db_rs.close();
+    // The list may have been emptied: the counter shows what it holds.
+    update_counter();
     hourglass.reset();
     if (advanced) {
       operator_io().message(u"There was an error in the query"_s);

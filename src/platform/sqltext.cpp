@@ -1,5 +1,9 @@
 #include "platform/sqltext.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 namespace sqltext {
 namespace {
 
@@ -124,7 +128,80 @@ bool holds_keyword_read(QStringView sql, QStringView keyword, bool backslash_esc
   return false;
 }
 
+// Where quoted text begins and ends (the quotes included), as read with or
+// without backslash escapes in '...' and in "...". Nothing when a quote is
+// left open.
+struct Quoted {
+  qsizetype begin;
+  qsizetype end;
+  bool operator==(const Quoted&) const = default;
+};
+
+std::optional<std::vector<Quoted>> quoted_parts(QStringView sql, bool escapes_in_single, bool escapes_in_double) {
+  std::vector<Quoted> parts;
+  const qsizetype n = sql.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar quote = sql[i];
+    if (quote != u'\'' && quote != u'"' && quote != u'`') continue;
+    const bool escapes = quote == u'\'' ? escapes_in_single : quote == u'"' && escapes_in_double;
+    qsizetype j = i + 1;
+    for (;;) {
+      if (j >= n) return std::nullopt;
+      if (escapes && sql[j] == u'\\') {
+        j += 2;
+      } else if (sql[j] == quote && j + 1 < n && sql[j + 1] == quote) {
+        j += 2;  // a doubled quote stands for itself
+      } else if (sql[j] == quote) {
+        break;
+      } else {
+        ++j;
+      }
+    }
+    parts.push_back({i, j + 1});
+    i = j;
+  }
+  return parts;
+}
+
+bool plain_character(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 0x20 && u < 0x7f) || u == u'\t' || u == u'\n' || u == u'\r';
+}
+
+// Outside quoted text: what starts a comment, ends one, or is read by the
+// driver or the server as something other than a condition.
+bool code_is_plain(QStringView code) {
+  for (qsizetype i = 0; i < code.size(); ++i) {
+    switch (code[i].unicode()) {
+      case u'#':
+      case u';':
+      case u'?':
+      case u'{':
+      case u'}':
+      case u'\\':
+        return false;
+      default:
+        break;
+    }
+    const QStringView pair = code.sliced(i, std::min<qsizetype>(2, code.size() - i));
+    if (pair == u"/*" || pair == u"*/" || pair == u"--") return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool reads_one_way(QStringView sql) {
+  if (!std::all_of(sql.begin(), sql.end(), plain_character)) return false;
+  const auto escaped = quoted_parts(sql, true, true);
+  if (!escaped || quoted_parts(sql, false, false) != escaped || quoted_parts(sql, true, false) != escaped) return false;
+  qsizetype from = 0;
+  for (const Quoted& part : *escaped) {
+    if (!code_is_plain(sql.sliced(from, part.begin - from))) return false;
+    from = part.end;
+  }
+  return code_is_plain(sql.sliced(from));
+}
 
 bool holds_keyword(QStringView sql, QStringView keyword) {
   return holds_keyword_read(sql, keyword, true) || holds_keyword_read(sql, keyword, false);

@@ -31,4 +31,21 @@ QString identifier(QStringView name);
 // before the word joins it to a longer name ("1.0INTO" holds INTO).
 bool holds_keyword(QStringView sql, QStringView keyword);
 
+// True when the server can read `sql` in one way only, whatever its quoting
+// mode, the connection's character set and its version, and the driver reads
+// it the same way. Anything else is false:
+// - a character other than printable ASCII, tab, line feed and carriage
+//   return (a driver converting to the connection's character set may turn a
+//   look-alike such as U+02BC into a quote; the driver ends the text at a NUL);
+// - a comment of any form outside quoted text ("/*", which covers the
+//   version-gated "/*!" and "/*M!" and the hints "/*+", "*/", "#", "--"
+//   whatever follows it);
+// - ";" (a second statement), "?" (a parameter marker), "{" or "}" (the
+//   driver's escape sequences) or a backslash outside quoted text;
+// - a quote left open, or quoted text ('...', "..." or `...`) that ends
+//   elsewhere when backslashes escape nothing (NO_BACKSLASH_ESCAPES) or when
+//   double quotes enclose names (ANSI_QUOTES): 'it\'s' is refused, 'it''s'
+//   is not.
+bool reads_one_way(QStringView sql);
+
 }  // namespace sqltext
