@@ -129,6 +129,48 @@ TEST_F(Database, TransactionsRollBackEverything) {
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 2);
 }
 
+// A server whose default mode is not strict (the session starts so here,
+// through the driver's first statement) would store 300 in a TINYINT
+// UNSIGNED column as 255 and 70000 in a SMALLINT UNSIGNED one as 65535
+// without a word: the editor's session refuses them on every engine, and
+// keeps the server's other modes.
+TEST_F(Database, TheSessionRefusesAValueItsColumnCannotHoldWhateverTheServersMode) {
+  db_settings.server += QStringLiteral(";INITSTMT={SET SESSION sql_mode='NO_AUTO_VALUE_ON_ZERO'}");
+  const char* const statements[] = {
+      "UPDATE lootdrop_entries SET multiplier=300 WHERE item_id=1002",
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges) VALUES (8,1001,70000)",
+      "UPDATE loottable_entries SET multiplier=300",
+  };
+  for (const char* engine : {"InnoDB", "MyISAM"}) {
+    for (const char* table : {"lootdrop_entries", "loottable_entries"})
+      scratch->exec(
+          QStringLiteral("ALTER TABLE %1 ENGINE=%2").arg(QLatin1StringView(table), QLatin1StringView(engine)));
+    scratch->exec(QStringLiteral("DELETE FROM lootdrop_entries"));
+    scratch->exec(QStringLiteral("DELETE FROM loottable_entries"));
+    scratch->exec(QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (7,1001),(7,1002)"));
+    scratch->exec(QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (5,7)"));
+    const auto stored = [&] {
+      return (scratch->rows(QStringLiteral("SELECT lootdrop_id,item_id,item_charges,multiplier FROM lootdrop_entries "
+                                           "ORDER BY 1,2")) +
+              scratch->rows(QStringLiteral("SELECT multiplier FROM loottable_entries")))
+          .join(u' ')
+          .toStdString();
+    };
+    const std::string before = stored();
+    open_db(db_rs, db_conn);
+    for (const char* statement : statements) {
+      SCOPED_TRACE(std::string(engine) + ": " + statement);
+      EXPECT_THROW(db_conn.execute(QLatin1StringView(statement)), db::Error);
+      EXPECT_EQ(stored(), before);
+    }
+    db_rs.open(QStringLiteral("SELECT @@SESSION.sql_mode"), db_conn);
+    const QStringList modes = db_rs.field(0).text().split(u',');
+    db_rs.close();
+    EXPECT_TRUE(modes.contains(u"STRICT_ALL_TABLES") && modes.contains(u"NO_AUTO_VALUE_ON_ZERO"))
+        << modes.join(u',').toStdString();
+  }
+}
+
 // Nothing reconnects or closes under an open transaction; a lost link is
 // dropped when the transaction ends.
 TEST_F(Database, NothingClosesUnderATransactionAndALostLinkIsDropped) {

@@ -202,6 +202,21 @@ void Connection::open() {
   }
   dbc_ = dbc;
   open_ = true;
+  // A server whose default mode is not strict stores 300 in a TINYINT
+  // UNSIGNED column as 255 (and a MyISAM table does so even under
+  // STRICT_TRANS_TABLES, past a statement's first row): the editor's own
+  // session refuses such a value instead. The session's own set-up, not an
+  // operator's statement: the statement observer does not see it.
+  try {
+    Statement st(dbc);
+    std::u16string strict = u"SET SESSION sql_mode=CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')";
+    if (!SQL_SUCCEEDED(SQLExecDirectW(st.h, reinterpret_cast<SQLWCHAR*>(strict.data()), SQL_NTS))) {
+      throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The session's mode could not be set."));
+    }
+  } catch (const Error&) {
+    drop();
+    throw;
+  }
 }
 
 void Connection::close() {

@@ -77,6 +77,9 @@ class Connection {
   const QString& connection_string() const { return connection_string_; }
 
   // Opens the connection with the connection string; throws on failure.
+  // The session refuses a value its column cannot hold (STRICT_ALL_TABLES
+  // is added to the modes the server gives it) instead of storing the
+  // nearest one without a word.
   void open();
   // Closes the connection. Refused (std::logic_error, nothing closed) while a
   // transaction is open: its changes would be lost without a word. End the
