@@ -259,9 +259,11 @@ long long Connection::execute(const QString& sql) {
   const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
   if (rc == SQL_NO_DATA) return 0;
   if (!SQL_SUCCEEDED(rc)) {
-    Error e = diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
-    if (e.connection_lost()) changed_ = changed_ || in_transaction_;
-    throw e;
+    // A multi-row statement may stop part-way, and on a table that cannot
+    // roll back the rows before the failure stay changed: the rollback
+    // asks the server whether it could undo everything.
+    changed_ = changed_ || in_transaction_;
+    throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
   }
   SQLLEN count = -1;
   SQLRowCount(st.h, &count);

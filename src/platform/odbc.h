@@ -88,6 +88,8 @@ class Connection {
   bool is_open() const { return dbc_ != nullptr && open_; }
 
   // Runs a statement; returns the count of affected rows (-1 when unknown).
+  // A statement that fails inside a transaction counts as one that may have
+  // changed rows: it may have stopped part-way.
   long long execute(const QString& sql);
 
   // Transactions are begun and committed through db::Transaction only.
@@ -123,8 +125,8 @@ class Connection {
   void* dbc_ = nullptr;
   bool open_ = false;
   bool in_transaction_ = false;
-  // A statement of the open transaction changed rows, or may have (its
-  // link was lost while it ran).
+  // A statement of the open transaction changed rows, or may have (it
+  // failed, perhaps part-way, or its link was lost while it ran).
   bool changed_ = false;
   Rollback last_rollback_ = Rollback::undone;
 };
