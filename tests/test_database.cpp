@@ -1,5 +1,6 @@
 #include "controls/background_read.h"
 #include "platform/odbc.h"
+#include "platform/worker.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
 #include "support/testdb.h"
@@ -9,6 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
 
 using testing_support::DbTest;
 
@@ -376,6 +384,65 @@ TEST_F(Database, BackgroundReadPaintsWhileTheServerWorksAndHandlesNoInput) {
   // the failure; this thread must still get through.
   db_rs.open(QStringLiteral("SELECT 7"), db_conn);
   EXPECT_EQ(db_rs.field(0).text(), QStringLiteral("7"));
+}
+
+// The driver keeps its lock of the connection after a failed statement
+// holding ";" (it runs one statement at a time): whichever thread it failed
+// on, inside a transaction or not, a read on another thread still gets
+// through afterwards, and a transaction goes on over the same link to its
+// end.
+TEST_F(Database, AFailedStatementLeavesTheConnectionToEveryThread) {
+  const QString refused = QStringLiteral("SELECT id FROM lootdrop; SELECT 1");
+  const struct {
+    const char* name;
+    std::function<void()> fail;
+  } cases[] = {
+      {"query", [&] { EXPECT_THROW(db_rs.open(refused, db_conn), db::Error); }},
+      {"statement", [&] { EXPECT_THROW(db_conn.execute(refused), db::Error); }},
+      {"query inside a transaction",
+       [&] {
+         db::Transaction tx(db_conn);
+         db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'a')"));
+         EXPECT_THROW(db_rs.open(refused, db_conn), db::Error);
+         db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (2, 'b')"));
+         tx.commit();
+       }},
+      {"query on a worker",
+       [&] { EXPECT_THROW(worker::run([&] { db_rs.open(refused, db_conn); }, [] {}), db::Error); }},
+      {"query on a worker inside a read-only read",
+       [&] {
+         EXPECT_THROW(db_rs.read_only(db_conn, [&] { worker::run([&] { db_rs.open(refused, db_conn); }, [] {}); }),
+                      db::Error);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A thread that waits for a lock nobody will give back cannot be ended
+    // cleanly: after 30 s the test ends the process.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+      std::unique_lock lock(mutex);
+      if (finished.wait_for(lock, std::chrono::seconds(30), [&] { return done; })) return;
+      std::fprintf(stderr, "%s: the connection still waits for its lock after 30 s\n", c.name);
+      std::_Exit(1);
+    });
+    scratch->exec(QStringLiteral("DELETE FROM lootdrop"));
+    open_db(db_rs, db_conn);
+    c.fail();
+    worker::run([&] { db_rs.open(QStringLiteral("SELECT COUNT(*) FROM lootdrop"), db_conn); }, [] {});
+    {
+      const std::lock_guard lock(mutex);
+      done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    EXPECT_EQ(db_rs.field(0).text(), c.name == cases[2].name ? QStringLiteral("2") : QStringLiteral("0"));
+    db_rs.close();
+    db_rs.open(QStringLiteral("SELECT 7"), db_conn);
+    EXPECT_EQ(db_rs.field(0).text(), QStringLiteral("7"));
+  }
 }
 
 }  // namespace

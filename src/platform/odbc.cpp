@@ -173,14 +173,15 @@ Connection::Connection() = default;
 
 Connection::~Connection() {
   // Only at the program's end can a connection go with a transaction open.
+  renew_pending_ = false;
   rollback();
   close();
 }
 
 void Connection::open() {
   close();
-  opened_on_ = std::this_thread::get_id();
   changed_ = false;
+  renew_pending_ = false;
   last_rollback_ = Rollback::undone;
   SQLHENV env = shared_env();
   if (env == SQL_NULL_HENV) throw Error(QStringLiteral("The ODBC driver manager could not be started."));
@@ -226,23 +227,44 @@ void Connection::close() {
   drop();
 }
 
-void Connection::renew_after_failure() {
-  if (std::this_thread::get_id() == opened_on_) return;
-  const bool was_open = is_open();
-  const std::thread::id opener = opened_on_;
-  drop();
-  if (was_open) {
-    try {
-      open();
-    } catch (const Error&) {
-      // Closed: the next operation connects again.
-    }
+void Connection::after_failure() {
+  if (!in_transaction_) {
+    renew();
+    return;
   }
-  opened_on_ = opener;
+  if (std::this_thread::get_id() != transaction_thread_) release_link();
+  renew_pending_ = true;
+}
+
+void Connection::renew() {
+  const bool was_open = is_open() || renew_pending_;
+  drop();
+  if (!was_open || connection_string_.isEmpty()) return;
+  // What the transaction that just ended left stays told.
+  const Rollback outcome = last_rollback_;
+  try {
+    open();
+  } catch (const Error&) {
+    // Closed: the next operation connects again.
+  }
+  last_rollback_ = outcome;
+}
+
+bool Connection::link_dead() const {
+  // The driver asks the server (a ping, no statement).
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  const SQLRETURN rc =
+      SQLGetConnectAttr(static_cast<SQLHDBC>(dbc_), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr);
+  return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
 }
 
 void Connection::drop() {
   in_transaction_ = false;
+  renew_pending_ = false;
+  release_link();
+}
+
+void Connection::release_link() {
   if (dbc_ == nullptr) return;
   auto dbc = static_cast<SQLHDBC>(dbc_);
   if (open_) SQLDisconnect(dbc);
@@ -254,19 +276,24 @@ void Connection::drop() {
 long long Connection::execute(const QString& sql) {
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(dbc_);
-  Statement st(dbc);
-  sending(*this, sql);
-  const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
-  if (rc == SQL_NO_DATA) return 0;
-  if (!SQL_SUCCEEDED(rc)) {
-    // A multi-row statement may stop part-way, and on a table that cannot
-    // roll back the rows before the failure stay changed: the rollback
-    // asks the server whether it could undo everything.
-    changed_ = changed_ || in_transaction_;
-    throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
-  }
   SQLLEN count = -1;
-  SQLRowCount(st.h, &count);
+  try {
+    Statement st(dbc);
+    sending(*this, sql);
+    const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
+    if (rc == SQL_NO_DATA) return 0;
+    if (!SQL_SUCCEEDED(rc)) {
+      // A multi-row statement may stop part-way, and on a table that cannot
+      // roll back the rows before the failure stay changed: the rollback
+      // asks the server whether it could undo everything.
+      changed_ = changed_ || in_transaction_;
+      throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
+    }
+    SQLRowCount(st.h, &count);
+  } catch (const Error&) {
+    after_failure();
+    throw;
+  }
   if (count != 0) changed_ = changed_ || in_transaction_;
   return static_cast<long long>(count);
 }
@@ -283,7 +310,9 @@ void Connection::begin_transaction() {
     throw e;
   }
   in_transaction_ = true;
+  transaction_thread_ = std::this_thread::get_id();
   changed_ = false;
+  renew_pending_ = false;
 }
 
 Rollback Connection::end_transaction(bool do_commit) {
@@ -318,6 +347,7 @@ Rollback Connection::end_transaction(bool do_commit) {
 void Connection::commit() {
   if (!is_open() || !in_transaction_) throw Error(QStringLiteral("No transaction is open."));
   end_transaction(true);
+  if (renew_pending_) renew();
 }
 
 Rollback Connection::rollback() {
@@ -326,23 +356,19 @@ Rollback Connection::rollback() {
     last_rollback_ = changed_ ? Rollback::unknown : Rollback::undone;
     in_transaction_ = false;
     changed_ = false;
+    if (renew_pending_) renew();
     return last_rollback_;
   }
   const bool changed = changed_;
   last_rollback_ = end_transaction(false);
-  // The driver may end a transaction on a dead link without a word. A dead
-  // link is dropped, so that the next operation connects again; whatever
+  // A dead link (the driver may even end a transaction on one without a
+  // word) is dropped, so that the next operation connects again; whatever
   // was sent before it died may have stayed in a table that cannot roll back.
-  if (dbc_ != nullptr) {
-    try {
-      execute(QStringLiteral("SELECT 1"));
-    } catch (const Error& e) {
-      if (e.connection_lost()) {
-        drop();
-        if (changed) last_rollback_ = Rollback::unknown;
-      }
-    }
+  if (dbc_ != nullptr && link_dead()) {
+    drop();
+    if (changed) last_rollback_ = Rollback::unknown;
   }
+  if (renew_pending_) renew();
   return last_rollback_;
 }
 
@@ -512,7 +538,7 @@ void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
     run_query(sql, conn, reader);
   } catch (...) {
     close();
-    conn.renew_after_failure();
+    conn.after_failure();
     throw;
   }
 }
