@@ -301,6 +301,11 @@ long long Connection::execute(const QString& sql) {
 void Connection::begin_transaction() {
   last_rollback_ = Rollback::undone;
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
+  if (link_dead()) {
+    // Once only: a server that cannot be reached now is reported.
+    drop();
+    open();
+  }
   auto dbc = static_cast<SQLHDBC>(dbc_);
   if (!SQL_SUCCEEDED(
           SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {

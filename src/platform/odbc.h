@@ -108,7 +108,9 @@ class Connection {
 
  private:
   friend class Transaction;
-  // Begin turns autocommit off until commit or rollback.
+  // Begin turns autocommit off until commit or rollback. A link that has
+  // died since its last use (the server restarted, the connection was
+  // killed) is renewed first: nothing has been sent on it yet.
   void begin_transaction();
   void commit();
   Rollback end_transaction(bool commit);
