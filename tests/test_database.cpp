@@ -22,7 +22,17 @@ using testing_support::DbTest;
 
 namespace {
 
-class Database : public DbTest {};
+class Database : public DbTest {
+ protected:
+  // Kills db_conn's link from the test's own connection, as a restart of
+  // the server would.
+  void kill_link() {
+    db_rs.open(QStringLiteral("SELECT CONNECTION_ID()"), db_conn);
+    const QString id = db_rs.field(0).text();
+    db_rs.close();
+    scratch->exec(QStringLiteral("KILL ") + id);
+  }
+};
 
 TEST_F(Database, ConnectionStringIsBuiltFromTheSettingsAsTheyAre) {
   db_settings.server = QStringLiteral("srv;PORT=1");
@@ -219,6 +229,63 @@ TEST_F(Database, NothingClosesUnderATransactionAndALostLinkIsDropped) {
   EXPECT_FALSE(db_conn.in_transaction());
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 3);
   EXPECT_NO_THROW(open_db(db_rs, db_conn));
+}
+
+// However a write ends without its commit, or with one that fails, what
+// became of its changes is told as it is: a commit the server never
+// confirmed is a failure; a link found dead (before the commit, at the
+// rollback, or lost while a statement ran, even the first) is dropped and
+// may have kept what was sent; a read-only read may not start inside the
+// write, where it would commit it.
+TEST_F(Database, AWriteThatIsNotCommittedTellsWhatBecameOfItsChanges) {
+  const auto insert = [] { db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (5, 'x')")); };
+  const struct {
+    const char* name;
+    std::function<void(db::Transaction&)> run;
+    bool open_after;
+    db::Rollback outcome;
+  } cases[] = {
+      {"commit on a dead link",
+       [&](db::Transaction& tx) {
+         insert();
+         kill_link();
+         EXPECT_THROW(tx.commit(), db::Error);
+       },
+       false, db::Rollback::unknown},
+      {"link dead at the rollback",
+       [&](db::Transaction&) {
+         insert();
+         kill_link();
+       },
+       false, db::Rollback::unknown},
+      {"link lost while the first statement ran",
+       [&](db::Transaction&) {
+         scratch->exec(
+             QStringLiteral("CREATE TRIGGER cut BEFORE INSERT ON lootdrop FOR EACH ROW KILL CONNECTION_ID()"));
+         EXPECT_THROW(insert(), db::Error);
+       },
+       false, db::Rollback::unknown},
+      {"read-only read inside the write",
+       [&](db::Transaction&) {
+         insert();
+         EXPECT_THROW(db_rs.open_read_only(QStringLiteral("SELECT 1"), db_conn), db::Error);
+         EXPECT_TRUE(db_conn.in_transaction());
+       },
+       true, db::Rollback::undone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    scratch->exec(QStringLiteral("DROP TRIGGER IF EXISTS cut"));
+    open_db(db_rs, db_conn);
+    {
+      db::Transaction tx(db_conn);
+      c.run(tx);
+    }
+    EXPECT_FALSE(db_conn.in_transaction());
+    EXPECT_EQ(db_conn.is_open(), c.open_after);
+    EXPECT_EQ(db_conn.last_rollback(), c.outcome);
+    EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 0);
+  }
 }
 
 TEST_F(Database, ServerThatRefusesOrIsAbsentIsReportedNotFatal) {

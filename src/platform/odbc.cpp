@@ -160,9 +160,10 @@ Error::Error(const QString& message, const QString& sqlstate, int native_error)
 
 bool Error::connection_lost() const {
   // 08xxx: connection exceptions; 2002, 2003, 2006, 2013: cannot connect,
-  // server gone away, lost connection during query.
+  // server gone away, lost connection during query; 1927: the connection was
+  // killed while its statement ran.
   return sqlstate_.startsWith(u"08") || native_ == 2002 || native_ == 2003 || native_ == 2006 || native_ == 2013 ||
-         sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
+         native_ == 1927 || sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
 }
 
 double Field::number() const { return null_ ? 0.0 : textnum::numeric_value(text_); }
@@ -337,10 +338,11 @@ Rollback Connection::end_transaction(bool do_commit) {
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   in_transaction_ = false;
-  // A dead link cannot be used again: drop it so the next operation connects
-  // anew instead of failing on it.
-  if (failed && failure.connection_lost()) drop();
   if (failed && do_commit) {
+    // A dead link cannot be used again: drop it so the next operation
+    // connects anew instead of failing on it. (Connection::rollback looks
+    // for a dead link itself.)
+    if (failure.connection_lost()) drop();
     // Whether the changes went in is not known: a rollback asked for now
     // says so.
     throw failure;
