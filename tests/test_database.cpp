@@ -1,5 +1,6 @@
 #include "controls/background_read.h"
 #include "platform/odbc.h"
+#include "platform/worker.h"
 #include "startup/settings.h"
 #include "startup/shared.h"
 #include "support/testdb.h"
@@ -12,12 +13,29 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
 using testing_support::DbTest;
 using namespace Qt::StringLiterals;
 
 namespace {
 
-class Database : public DbTest {};
+class Database : public DbTest {
+ protected:
+  // Kills db_conn's link from the test's own connection, as a restart of
+  // the server would.
+  void kill_link() {
+    db_rs.open(QStringLiteral("SELECT CONNECTION_ID()"), db_conn);
+    const QString id = db_rs.field(0).text();
+    db_rs.close();
+    scratch->exec(QStringLiteral("KILL ") + id);
+  }
+};
 
 TEST_F(Database, ConnectionStringPassesEachSettingWhole) {
   const QString driver = u"DRIVER={MySQL ODBC 3.51 Driver};"_s;
@@ -217,6 +235,48 @@ TEST_F(Database, TransactionsRollBackEverything) {
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 2);
 }
 
+// A server whose default mode is not strict (the session starts so here,
+// through the driver's first statement) would store 300 in a TINYINT
+// UNSIGNED column as 255 and 70000 in a SMALLINT UNSIGNED one as 65535
+// without a word: the editor's session refuses them on every engine, and
+// keeps the server's other modes.
+TEST_F(Database, TheSessionRefusesAValueItsColumnCannotHoldWhateverTheServersMode) {
+  db_settings.server += QStringLiteral(";INITSTMT={SET SESSION sql_mode='NO_AUTO_VALUE_ON_ZERO'}");
+  const char* const statements[] = {
+      "UPDATE lootdrop_entries SET multiplier=300 WHERE item_id=1002",
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges) VALUES (8,1001,70000)",
+      "UPDATE loottable_entries SET multiplier=300",
+  };
+  for (const char* engine : {"InnoDB", "MyISAM"}) {
+    for (const char* table : {"lootdrop_entries", "loottable_entries"})
+      scratch->exec(
+          QStringLiteral("ALTER TABLE %1 ENGINE=%2").arg(QLatin1StringView(table), QLatin1StringView(engine)));
+    scratch->exec(QStringLiteral("DELETE FROM lootdrop_entries"));
+    scratch->exec(QStringLiteral("DELETE FROM loottable_entries"));
+    scratch->exec(QStringLiteral("INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (7,1001),(7,1002)"));
+    scratch->exec(QStringLiteral("INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (5,7)"));
+    const auto stored = [&] {
+      return (scratch->rows(QStringLiteral("SELECT lootdrop_id,item_id,item_charges,multiplier FROM lootdrop_entries "
+                                           "ORDER BY 1,2")) +
+              scratch->rows(QStringLiteral("SELECT multiplier FROM loottable_entries")))
+          .join(u' ')
+          .toStdString();
+    };
+    const std::string before = stored();
+    open_db(db_rs, db_conn);
+    for (const char* statement : statements) {
+      SCOPED_TRACE(std::string(engine) + ": " + statement);
+      EXPECT_THROW(db_conn.execute(QLatin1StringView(statement)), db::Error);
+      EXPECT_EQ(stored(), before);
+    }
+    db_rs.open(QStringLiteral("SELECT @@SESSION.sql_mode"), db_conn);
+    const QStringList modes = db_rs.field(0).text().split(u',');
+    db_rs.close();
+    EXPECT_TRUE(modes.contains(u"STRICT_ALL_TABLES") && modes.contains(u"NO_AUTO_VALUE_ON_ZERO"))
+        << modes.join(u',').toStdString();
+  }
+}
+
 // Nothing reconnects or closes under an open transaction; a lost link is
 // dropped when the transaction ends.
 TEST_F(Database, NothingClosesUnderATransactionAndALostLinkIsDropped) {
@@ -257,6 +317,63 @@ TEST_F(Database, NothingClosesUnderATransactionAndALostLinkIsDropped) {
   EXPECT_FALSE(db_conn.in_transaction());
   EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 3);
   EXPECT_NO_THROW(open_db(db_rs, db_conn));
+}
+
+// However a write ends without its commit, or with one that fails, what
+// became of its changes is told as it is: a commit the server never
+// confirmed is a failure; a link found dead (before the commit, at the
+// rollback, or lost while a statement ran, even the first) is dropped and
+// may have kept what was sent; a read-only read may not start inside the
+// write, where it would commit it.
+TEST_F(Database, AWriteThatIsNotCommittedTellsWhatBecameOfItsChanges) {
+  const auto insert = [] { db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (5, 'x')")); };
+  const struct {
+    const char* name;
+    std::function<void(db::Transaction&)> run;
+    bool open_after;
+    db::Rollback outcome;
+  } cases[] = {
+      {"commit on a dead link",
+       [&](db::Transaction& tx) {
+         insert();
+         kill_link();
+         EXPECT_THROW(tx.commit(), db::Error);
+       },
+       false, db::Rollback::unknown},
+      {"link dead at the rollback",
+       [&](db::Transaction&) {
+         insert();
+         kill_link();
+       },
+       false, db::Rollback::unknown},
+      {"link lost while the first statement ran",
+       [&](db::Transaction&) {
+         scratch->exec(
+             QStringLiteral("CREATE TRIGGER cut BEFORE INSERT ON lootdrop FOR EACH ROW KILL CONNECTION_ID()"));
+         EXPECT_THROW(insert(), db::Error);
+       },
+       false, db::Rollback::unknown},
+      {"read-only read inside the write",
+       [&](db::Transaction&) {
+         insert();
+         EXPECT_THROW(db_rs.open_read_only(QStringLiteral("SELECT 1"), db_conn), db::Error);
+         EXPECT_TRUE(db_conn.in_transaction());
+       },
+       true, db::Rollback::undone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    scratch->exec(QStringLiteral("DROP TRIGGER IF EXISTS cut"));
+    open_db(db_rs, db_conn);
+    {
+      db::Transaction tx(db_conn);
+      c.run(tx);
+    }
+    EXPECT_FALSE(db_conn.in_transaction());
+    EXPECT_EQ(db_conn.is_open(), c.open_after);
+    EXPECT_EQ(db_conn.last_rollback(), c.outcome);
+    EXPECT_EQ(scratch->count(QStringLiteral("lootdrop")), 0);
+  }
 }
 
 TEST_F(Database, ServerThatRefusesOrIsAbsentIsReportedNotFatal) {
@@ -422,6 +539,65 @@ TEST_F(Database, BackgroundReadPaintsWhileTheServerWorksAndHandlesNoInput) {
   // the failure; this thread must still get through.
   db_rs.open(QStringLiteral("SELECT 7"), db_conn);
   EXPECT_EQ(db_rs.field(0).text(), QStringLiteral("7"));
+}
+
+// The driver keeps its lock of the connection after a failed statement
+// holding ";" (it runs one statement at a time): whichever thread it failed
+// on, inside a transaction or not, a read on another thread still gets
+// through afterwards, and a transaction goes on over the same link to its
+// end.
+TEST_F(Database, AFailedStatementLeavesTheConnectionToEveryThread) {
+  const QString refused = QStringLiteral("SELECT id FROM lootdrop; SELECT 1");
+  const struct {
+    const char* name;
+    std::function<void()> fail;
+  } cases[] = {
+      {"query", [&] { EXPECT_THROW(db_rs.open(refused, db_conn), db::Error); }},
+      {"statement", [&] { EXPECT_THROW(db_conn.execute(refused), db::Error); }},
+      {"query inside a transaction",
+       [&] {
+         db::Transaction tx(db_conn);
+         db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (1, 'a')"));
+         EXPECT_THROW(db_rs.open(refused, db_conn), db::Error);
+         db_conn.execute(QStringLiteral("INSERT INTO lootdrop (id, name) VALUES (2, 'b')"));
+         tx.commit();
+       }},
+      {"query on a worker",
+       [&] { EXPECT_THROW(worker::run([&] { db_rs.open(refused, db_conn); }, [] {}), db::Error); }},
+      {"query on a worker inside a read-only read",
+       [&] {
+         EXPECT_THROW(db_rs.read_only(db_conn, [&] { worker::run([&] { db_rs.open(refused, db_conn); }, [] {}); }),
+                      db::Error);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A thread that waits for a lock nobody will give back cannot be ended
+    // cleanly: after 30 s the test ends the process.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+      std::unique_lock lock(mutex);
+      if (finished.wait_for(lock, std::chrono::seconds(30), [&] { return done; })) return;
+      std::fprintf(stderr, "%s: the connection still waits for its lock after 30 s\n", c.name);
+      std::_Exit(1);
+    });
+    scratch->exec(QStringLiteral("DELETE FROM lootdrop"));
+    open_db(db_rs, db_conn);
+    c.fail();
+    worker::run([&] { db_rs.open(QStringLiteral("SELECT COUNT(*) FROM lootdrop"), db_conn); }, [] {});
+    {
+      const std::lock_guard lock(mutex);
+      done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    EXPECT_EQ(db_rs.field(0).text(), c.name == cases[2].name ? QStringLiteral("2") : QStringLiteral("0"));
+    db_rs.close();
+    db_rs.open(QStringLiteral("SELECT 7"), db_conn);
+    EXPECT_EQ(db_rs.field(0).text(), QStringLiteral("7"));
+  }
 }
 
 }  // namespace

@@ -129,19 +129,17 @@ TEST_F(LootdropGridTest, RefusedSaveRollsBackAndKeepsTheGrid) {
   EXPECT_FALSE(db_conn.in_transaction());
 }
 
-TEST_F(LootdropGridTest, LostConnectionChangesNothingAndTheNextSaveConnectsAgain) {
+// The server restarted, or the connection was killed: nothing was sent on
+// the dead link yet, so the save connects again and goes ahead.
+TEST_F(LootdropGridTest, ASaveGoesAheadOverALinkThatDiedBeforeIt) {
   load_lootdrop_10();
-  const QStringList before = stored_entries(10);
   w->lootdropE->setCurRow(1);  // so the edit below makes no new current row (nor card)
   db_rs.open(u"SELECT CONNECTION_ID()"_s, db_conn);
   scratch->exec(u"KILL "_s + db_rs.field(0).text());
   db_rs.close();
   type(w->lootdropE, 1, 5, u"30"_s);
-  ASSERT_EQ(io.messages.size(), 1u);
-  EXPECT_EQ(stored_entries(10), before);
-  type(w->lootdropE, 1, 5, u"31"_s);
-  EXPECT_EQ(io.messages.size(), 1u);
-  EXPECT_EQ(scratch->scalar(u"SELECT chance FROM lootdrop_entries WHERE item_id=1001"_s), u"31"_s);
+  EXPECT_TRUE(io.messages.empty());
+  EXPECT_EQ(scratch->scalar(u"SELECT chance FROM lootdrop_entries WHERE item_id=1001"_s), u"30"_s);
 }
 
 TEST_F(LootdropGridTest, AfterAFailedLoadTheGridIsNotStoredUnderTheNewLootdrop) {

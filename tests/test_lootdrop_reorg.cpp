@@ -148,6 +148,59 @@ TEST_F(Renumbering, IdsUpToTheTopOfTheUnsignedRangeMoveDownInTurn) {
   }
 }
 
+// A world loaded with NO_AUTO_VALUE_ON_ZERO may hold a lootdrop 0: it and
+// the ids right after it move up by one, in the one transaction, with their
+// entries and links (under any loot table id); ids after the first gap keep
+// or lower theirs, and the program's own lootdrop stays its own.
+TEST_F(Renumbering, ALootdropZeroMovesUpWithTheIdsRightAfterIt) {
+  scratch->exec(u"SET SESSION sql_mode=CONCAT(@@SESSION.sql_mode, ',NO_AUTO_VALUE_ON_ZERO')"_s);
+  const struct {
+    std::vector<std::int64_t> ids;
+    std::vector<std::int64_t> after;  // the new id of each
+    std::int64_t own;                 // the program's own lootdrop, or 0
+  } cases[] = {
+      {{0}, {1}, 0},
+      {{0, 1}, {1, 2}, 0},
+      {{0, 5}, {1, 2}, 5},
+      {{0, 1, 2, 3}, {1, 2, 3, 4}, 2},
+      {{0, 1, 3, 9}, {1, 2, 3, 4}, 1},
+  };
+  for (const auto& c : cases) {
+    QStringList listed;
+    for (const std::int64_t id : c.ids) listed << QString::number(id);
+    SCOPED_TRACE(listed.join(u',').toStdString());
+    for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
+      scratch->exec(u"DELETE FROM "_s + QLatin1StringView(table));
+    QStringList progress_expected{kLoading}, drops, entries_after, links_after;
+    for (std::size_t i = 0; i < c.ids.size(); ++i) {
+      const QString id = QString::number(c.ids[i]), dest = QString::number(c.after[i]);
+      scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (%1,'d%1')"_s.arg(id));
+      scratch->exec(u"INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (%1,1001,25)"_s.arg(id));
+      scratch->exec(
+          u"INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (100,%1),(4294967295,%1)"_s.arg(id));
+      if (id != dest) progress_expected << u"Moving from #"_s + id + u" to #"_s + dest;
+      drops << dest + u"|d"_s + id;
+      entries_after << dest + u"|1001|25"_s;
+      links_after << u"100|"_s + dest;
+    }
+    for (std::size_t i = 0; i < c.ids.size(); ++i) links_after << u"4294967295|"_s + QString::number(c.after[i]);
+    progress_expected << kCompleted;
+    own_lootdrop_id = static_cast<std::uint32_t>(c.own);
+    scratch->exec(u"UPDATE variables SET value='%1' WHERE varname='LootdropID'"_s.arg(c.own));
+    io.messages.clear();
+
+    EXPECT_EQ(go(), progress_expected);
+    EXPECT_TRUE(io.messages.empty()) << (io.messages.empty() ? "" : io.messages[0].toStdString());
+    EXPECT_EQ(loot_rows(), drops + entries_after + links_after);
+    if (c.own != 0) {
+      const auto moved = std::find(c.ids.begin(), c.ids.end(), c.own) - c.ids.begin();
+      const QString dest = QString::number(c.after[static_cast<std::size_t>(moved)]);
+      EXPECT_EQ(QString::number(own_lootdrop_id), dest);
+      EXPECT_EQ(scratch->scalar(u"SELECT value FROM variables WHERE varname='LootdropID'"_s), dest);
+    }
+  }
+}
+
 TEST_F(Renumbering, OwnLootdropStaysTheProgramsOwnUnderItsNewId) {
   lootdrops({3, 7, 500});
   go();

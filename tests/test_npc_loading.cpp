@@ -350,15 +350,53 @@ TEST_F(NpcGrid, EditStoresTheRoundedLootTableIdOfTheRow) {
   EXPECT_EQ(cur_loottable_id, 100);
   EXPECT_EQ(w->loottableE->RowCount(), 2);
 
-  // A save that lost the server left no connection: the edit connects again.
-  db_conn.close();
-  ASSERT_TRUE(w->allgrids->edit_cell(3, 5, u"15"_s));
-  EXPECT_EQ(loottable_of(12), u"15"_s);
-
   // A new name is not stored; the row's loot table id is sent again.
   ASSERT_TRUE(w->allgrids->edit_cell(1, 2, u"renamed"_s));
   EXPECT_EQ(sql_text, u"UPDATE npc_types SET loottable_id='100' WHERE id='5'"_s);
   EXPECT_EQ(scratch->scalar(u"SELECT name FROM npc_types WHERE id=5"_s), u"a_bat"_s);
+  EXPECT_TRUE(io.messages.empty());
+}
+
+// An edit goes ahead over a link that a failed save dropped or that has
+// died since (the server restarted); a link lost while the edit ran is
+// reported and dropped, and the next edit connects again.
+TEST_F(NpcGrid, EditGoesAheadOverALinkDeadBeforeItAndDropsOneLostWhileItRan) {
+  world();
+  load_zone(u"sallowmere"_s);
+  const struct {
+    const char* name;
+    std::function<void()> before;
+    bool stored;
+  } cases[] = {
+      {"dropped", [] { db_conn.close(); }, true},
+      {"killed",
+       [&] {
+         db_rs.open(u"SELECT CONNECTION_ID()"_s, db_conn);
+         const QString id = db_rs.field(0).text();
+         db_rs.close();
+         scratch->exec(u"KILL "_s + id);
+       },
+       true},
+      {"lost while it ran",
+       [&] { scratch->exec(u"CREATE TRIGGER cut BEFORE UPDATE ON npc_types FOR EACH ROW KILL CONNECTION_ID()"_s); },
+       false},
+  };
+  QString stored = loottable_of(12);
+  int typed = 20;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    io.messages.clear();
+    c.before();
+    ASSERT_TRUE(w->allgrids->edit_cell(3, 5, QString::number(++typed)));
+    if (c.stored) stored = QString::number(typed);
+    EXPECT_EQ(loottable_of(12), stored);
+    EXPECT_EQ(io.messages.size(), c.stored ? 0u : 1u);
+    EXPECT_EQ(db_conn.is_open(), c.stored);
+  }
+  scratch->exec(u"DROP TRIGGER cut"_s);
+  io.messages.clear();
+  ASSERT_TRUE(w->allgrids->edit_cell(3, 5, u"30"_s));
+  EXPECT_EQ(loottable_of(12), u"30"_s);
   EXPECT_TRUE(io.messages.empty());
 }
 

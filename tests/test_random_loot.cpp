@@ -289,6 +289,7 @@ TEST_F(RandomLoot, IdsGoOnPastTheSignedRangeUpToTheLargest) {
       // 4294967295 for the first NPC, none left for the second.
       ASSERT_EQ(io.messages.size(), 1u);
       EXPECT_TRUE(io.messages[0].startsWith(u"Making the random loot (nothing was written) failed"_s));
+      EXPECT_TRUE(io.messages[0].contains(u"No lootdrop id is left."_s)) << io.messages[0].toStdString();
       EXPECT_EQ(written(), 1);
     } else {
       EXPECT_TRUE(io.messages.empty());

@@ -287,6 +287,7 @@ TEST_F(RepairCommandsTest, NewLoottablesAreNumberedOnPastTheSignedRangeUpToTheLa
     } else {
       // 4294967295 for the first, none left for the second: neither is made.
       EXPECT_TRUE(io.messages[0].startsWith(u"Making loottables (nothing was changed) failed"_s));
+      EXPECT_TRUE(io.messages[0].contains(u"No loottable id is left."_s)) << io.messages[0].toStdString();
       EXPECT_EQ(scratch->count(u"loottable"_s), 1);
     }
   }

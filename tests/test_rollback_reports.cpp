@@ -43,8 +43,9 @@ class RollbackReports : public item_search_testing::ItemSearch, public testing::
     items({u"1001=Cloth Cap"_s, u"1002=Bone Chips"_s, u"5019=rusty dagger"_s});
     scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (7,'seven'),(8,'Korvex3_Custom_Drop')"_s);
     entries(7, {u"1001|1|0|25|0|1|127|1"_s, u"1002|1|0|150|0|1|127|1"_s});
-    entries(8, {u"1001|1|0|25|0|1|127|1"_s});
+    entries(8, {u"1001|1|0|300|0|1|127|1"_s});
     links(57, {u"7|1|1|0|100"_s, u"8|1|1|0|50"_s});
+    links(58, {u"7|1|1|0|100"_s});
   }
   QStringList everything() {
     return scratch->rows(u"SELECT id,name FROM lootdrop ORDER BY id"_s) +
@@ -110,6 +111,17 @@ const HalfWrite kHalfWrites[] = {
        t.refuse(u"BEFORE DELETE ON lootdrop"_s);
        t.io.answers = {u"7"_s};
        t.w->LOOTDROP_wipe->trigger();
+     }},
+    {"DeleteLootdropFirstStatement",  // one of its two links went, the other was refused
+     [](RollbackReports& t) {
+       t.refuse(u"BEFORE DELETE ON loottable_entries"_s, u"OLD.loottable_id=58"_s);
+       t.io.answers = {u"7"_s};
+       t.w->LOOTDROP_wipe->trigger();
+     }},
+    {"FixChancesFirstStatement",  // one of two chances above 100 went to 100, the other was refused
+     [](RollbackReports& t) {
+       t.refuse(u"BEFORE UPDATE ON lootdrop_entries"_s, u"OLD.chance=300"_s);
+       t.w->percX_fix->trigger();
      }},
     {"FixChances",  // the first updates went, the last was refused
      [](RollbackReports& t) {

@@ -97,6 +97,17 @@ QString move_links(std::int64_t first, std::int64_t last) {
          u" AND lootdrop_id IN (SELECT source FROM lootdrop_moves) ORDER BY lootdrop_id"_s;
 }
 
+QString shift_range_up(const QString& table, std::int64_t first, std::int64_t last) {
+  const QString column = id_column(table);
+  return u"UPDATE "_s + table + u" SET "_s + column + u'=' + column + u"+1 WHERE "_s + column + u" BETWEEN "_s +
+         n(first) + u" AND "_s + n(last) + u" ORDER BY "_s + column + u" DESC"_s;
+}
+
+QString shift_links_up(std::int64_t first, std::int64_t last, std::int64_t top) {
+  return u"UPDATE loottable_entries SET lootdrop_id=lootdrop_id+1 WHERE loottable_id BETWEEN "_s + n(first) +
+         u" AND "_s + n(last) + u" AND lootdrop_id BETWEEN 0 AND "_s + n(top) + u" ORDER BY lootdrop_id DESC"_s;
+}
+
 QString link_span_query() { return u"SELECT MIN(loottable_id), MAX(loottable_id) FROM loottable_entries"_s; }
 
 QString move_own_lootdrop(std::int64_t dest) {
@@ -190,7 +201,7 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
     return false;
   }
   // The query names no order; only in ascending order does every lootdrop
-  // keep or lower its id.
+  // keep or lower its id (but for a run of ids from 0, which moves up).
   std::sort(ids.begin(), ids.end());
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const int row = static_cast<int>(i) + 1;
@@ -258,29 +269,40 @@ void lootdrop_reorg::by_loottable_ranges(const std::function<bool(std::int64_t, 
 }
 
 bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
-  // Once an id differs from its position, every later one does too.
-  std::size_t first = 0;
+  // Ids 0, 1, 2 ... up to the first gap each move up by one; they end at
+  // or below the first id after them, which keeps or lowers its own.
+  std::size_t shifted = 0;
+  while (shifted < ids.size() && ids[shifted] == static_cast<std::int64_t>(shifted)) ++shifted;
+  // Past those, once an id differs from its position, every later one does
+  // too.
+  std::size_t first = shifted;
   while (first < ids.size() && ids[first] == static_cast<std::int64_t>(first) + 1) ++first;
-  if (first == ids.size()) return true;
+  if (shifted == 0 && first == ids.size()) return true;
   Moves moves;
   moves.reserve(ids.size() - first);
   for (std::size_t i = first; i < ids.size(); ++i) moves.emplace_back(ids[i], static_cast<std::int64_t>(i) + 1);
   std::int64_t own_dest = 0;
+  if (own_lootdrop_id != 0 && own_lootdrop_id < shifted) own_dest = static_cast<std::int64_t>(own_lootdrop_id) + 1;
   for (const auto& [source, dest] : moves)
     if (own_lootdrop_id != 0 && source == own_lootdrop_id) own_dest = dest;
   try {
     if (!no_stray_entries(static_cast<std::int64_t>(ids.size()))) return false;
-    // One statement per move and table would cost a scan of
-    // loottable_entries per lootdrop where it has no key on lootdrop_id:
-    // the list of moves goes to the server, and the rows move by ranges.
     db::Transaction transaction(db_conn);
-    run(reorg_sql::drop_moves());
-    run(reorg_sql::create_moves());
-    send_moves(moves);
-    move_rows(moves);
+    // The two groups neither meet nor cross: those moving up end at or
+    // below `shifted`, the others start above it and end above it.
+    if (shifted > 0) shift_up(static_cast<std::int64_t>(shifted));
+    if (!moves.empty()) {
+      // One statement per move and table would cost a scan of
+      // loottable_entries per lootdrop where it has no key on lootdrop_id:
+      // the list of moves goes to the server, and the rows move by ranges.
+      run(reorg_sql::drop_moves());
+      run(reorg_sql::create_moves());
+      send_moves(moves);
+      move_rows(moves);
+    }
     // The program's own lootdrop keeps being its own under the new id.
     if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
-    run(reorg_sql::drop_moves());
+    if (!moves.empty()) run(reorg_sql::drop_moves());
     transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
@@ -292,6 +314,25 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
   // there would write into the lootdrop that holds such an id now.
   empty_loot_grids(*main_.loottableE, *main_.lootdropE);
   return true;
+}
+
+void lootdrop_reorg::shift_up(std::int64_t count) {
+  if (progress_observer)
+    for (std::int64_t id = 0; id < count; ++id) progress_observer(u"Moving from #"_s + n(id) + u" to #"_s + n(id + 1));
+  // The lootdrops and their entries, by ranges from the top down.
+  ChunkPacer pacer(2000, 100, 100000);
+  for (std::int64_t last = count - 1; last >= 0;) {
+    const std::int64_t first = std::max<std::int64_t>(0, last - static_cast<std::int64_t>(pacer.size()) + 1);
+    out->setText(u"Moving from #"_s + n(first) + u" to #"_s + n(first + 1));
+    repaint_now(out);
+    for (const QString& table : {kTables[0], kTables[1]}) run(reorg_sql::shift_range_up(table, first, last));
+    last = first - 1;
+    pacer.done();
+  }
+  by_loottable_ranges([count](std::int64_t first, std::int64_t last) {
+    run(reorg_sql::shift_links_up(first, last, count - 1));
+    return true;
+  });
 }
 
 void lootdrop_reorg::send_moves(const Moves& moves) {

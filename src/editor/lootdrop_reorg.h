@@ -1,7 +1,10 @@
 #pragma once
 // The lootdrop renumbering window: "GO" lists every lootdrop id in ascending
 // order and gives the lootdrops the ids 1, 2, 3 and so on, carrying the
-// lootdrop_entries and loottable_entries rows that name each one along.
+// lootdrop_entries and loottable_entries rows that name each one along. A
+// world loaded with NO_AUTO_VALUE_ON_ZERO may hold a lootdrop 0: ids 0, 1,
+// 2 ... up to the first gap then move up by one; every later id keeps or
+// lowers its own.
 //
 // All moves run in one transaction, so a refused statement leaves every
 // lootdrop where it was. The rows move in chunks of ids, each chunk taking a
@@ -45,6 +48,14 @@ QString stray_links_query(std::int64_t first, std::int64_t last, std::int64_t la
 QString move_range(const QString& table, std::int64_t first, std::int64_t last);
 // The same for the loot table entries of loot tables `first` to `last`.
 QString move_links(std::int64_t first, std::int64_t last);
+// Moves the rows of `table` (lootdrop or lootdrop_entries) whose lootdrop
+// id lies between `first` and `last` up by one, in descending order: the id
+// above each is free at its turn when every id from `last` + 1 up to the top
+// of the run of ids from 0 has moved already.
+QString shift_range_up(const QString& table, std::int64_t first, std::int64_t last);
+// The same for the loot table entries of loot tables `first` to `last`
+// whose lootdrop id lies between 0 and `top`.
+QString shift_links_up(std::int64_t first, std::int64_t last, std::int64_t top);
 // The loot tables that hold entries: the smallest and the largest id.
 QString link_span_query();
 // The variables row that names the program's own lootdrop.
@@ -83,6 +94,9 @@ class lootdrop_reorg : public QWidget {
   // Moves every lootdrop ids[i] whose id is not i + 1 to that id, in one
   // transaction. False when nothing was moved (reported).
   bool move_lootdrops(const std::vector<std::int64_t>& ids);
+  // Moves lootdrops 0 to `count` - 1 up by one with their entries and
+  // links; inside the transaction.
+  void shift_up(std::int64_t count);
   // False when entries name ids the moves would reach (reported).
   bool no_stray_entries(std::int64_t last_dest);
   // Sends the list of moves and moves every row, chunk by chunk, with the

@@ -241,10 +241,12 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
     // A grid save that lost the server dropped the connection; connect again
     // rather than fail on every edit until something else does.
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
+    // Its rollback drops a link lost meanwhile.
+    db::Transaction transaction(db_conn);
     db_conn.execute(sql_text);
+    transaction.commit();
   } catch (const db::Error& e) {
-    if (e.connection_lost()) db_conn.close();
-    report_db_error(u"Storing the NPC's loottable"_s, e);
+    report_transaction_failure(u"Storing the NPC's loottable"_s, e);
   }
 }
 

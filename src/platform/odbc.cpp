@@ -160,9 +160,10 @@ Error::Error(const QString& message, const QString& sqlstate, int native_error)
 
 bool Error::connection_lost() const {
   // 08xxx: connection exceptions; 2002, 2003, 2006, 2013: cannot connect,
-  // server gone away, lost connection during query.
+  // server gone away, lost connection during query; 1927: the connection was
+  // killed while its statement ran.
   return sqlstate_.startsWith(u"08") || native_ == 2002 || native_ == 2003 || native_ == 2006 || native_ == 2013 ||
-         sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
+         native_ == 1927 || sqlstate_ == u"HYT00" || sqlstate_ == u"HYT01";
 }
 
 double Field::number() const { return null_ ? 0.0 : textnum::numeric_value(text_); }
@@ -173,14 +174,15 @@ Connection::Connection() = default;
 
 Connection::~Connection() {
   // Only at the program's end can a connection go with a transaction open.
+  renew_pending_ = false;
   rollback();
   close();
 }
 
 void Connection::open() {
   close();
-  opened_on_ = std::this_thread::get_id();
   changed_ = false;
+  renew_pending_ = false;
   last_rollback_ = Rollback::undone;
   SQLHENV env = shared_env();
   if (env == SQL_NULL_HENV) throw Error(QStringLiteral("The ODBC driver manager could not be started."));
@@ -202,6 +204,21 @@ void Connection::open() {
   }
   dbc_ = dbc;
   open_ = true;
+  // A server whose default mode is not strict stores 300 in a TINYINT
+  // UNSIGNED column as 255 (and a MyISAM table does so even under
+  // STRICT_TRANS_TABLES, past a statement's first row): the editor's own
+  // session refuses such a value instead. The session's own set-up, not an
+  // operator's statement: the statement observer does not see it.
+  try {
+    Statement st(dbc);
+    std::u16string strict = u"SET SESSION sql_mode=CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')";
+    if (!SQL_SUCCEEDED(SQLExecDirectW(st.h, reinterpret_cast<SQLWCHAR*>(strict.data()), SQL_NTS))) {
+      throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The session's mode could not be set."));
+    }
+  } catch (const Error&) {
+    drop();
+    throw;
+  }
 }
 
 void Connection::close() {
@@ -211,23 +228,44 @@ void Connection::close() {
   drop();
 }
 
-void Connection::renew_after_failure() {
-  if (std::this_thread::get_id() == opened_on_) return;
-  const bool was_open = is_open();
-  const std::thread::id opener = opened_on_;
-  drop();
-  if (was_open) {
-    try {
-      open();
-    } catch (const Error&) {
-      // Closed: the next operation connects again.
-    }
+void Connection::after_failure() {
+  if (!in_transaction_) {
+    renew();
+    return;
   }
-  opened_on_ = opener;
+  if (std::this_thread::get_id() != transaction_thread_) release_link();
+  renew_pending_ = true;
+}
+
+void Connection::renew() {
+  const bool was_open = is_open() || renew_pending_;
+  drop();
+  if (!was_open || connection_string_.isEmpty()) return;
+  // What the transaction that just ended left stays told.
+  const Rollback outcome = last_rollback_;
+  try {
+    open();
+  } catch (const Error&) {
+    // Closed: the next operation connects again.
+  }
+  last_rollback_ = outcome;
+}
+
+bool Connection::link_dead() const {
+  // The driver asks the server (a ping, no statement).
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  const SQLRETURN rc =
+      SQLGetConnectAttr(static_cast<SQLHDBC>(dbc_), SQL_ATTR_CONNECTION_DEAD, &dead, SQL_IS_UINTEGER, nullptr);
+  return SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE;
 }
 
 void Connection::drop() {
   in_transaction_ = false;
+  renew_pending_ = false;
+  release_link();
+}
+
+void Connection::release_link() {
   if (dbc_ == nullptr) return;
   auto dbc = static_cast<SQLHDBC>(dbc_);
   if (open_) SQLDisconnect(dbc);
@@ -239,17 +277,24 @@ void Connection::drop() {
 long long Connection::execute(const QString& sql) {
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
   auto dbc = static_cast<SQLHDBC>(dbc_);
-  Statement st(dbc);
-  sending(*this, sql);
-  const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
-  if (rc == SQL_NO_DATA) return 0;
-  if (!SQL_SUCCEEDED(rc)) {
-    Error e = diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
-    if (e.connection_lost()) changed_ = changed_ || in_transaction_;
-    throw e;
-  }
   SQLLEN count = -1;
-  SQLRowCount(st.h, &count);
+  try {
+    Statement st(dbc);
+    sending(*this, sql);
+    const SQLRETURN rc = SQLExecDirectW(st.h, wide(sql), SQL_NTS);
+    if (rc == SQL_NO_DATA) return 0;
+    if (!SQL_SUCCEEDED(rc)) {
+      // A multi-row statement may stop part-way, and on a table that cannot
+      // roll back the rows before the failure stay changed: the rollback
+      // asks the server whether it could undo everything.
+      changed_ = changed_ || in_transaction_;
+      throw diagnostics(SQL_HANDLE_STMT, st.h, QStringLiteral("The statement failed."));
+    }
+    SQLRowCount(st.h, &count);
+  } catch (const Error&) {
+    after_failure();
+    throw;
+  }
   if (count != 0) changed_ = changed_ || in_transaction_;
   return static_cast<long long>(count);
 }
@@ -257,6 +302,11 @@ long long Connection::execute(const QString& sql) {
 void Connection::begin_transaction() {
   last_rollback_ = Rollback::undone;
   if (!is_open()) throw Error(QStringLiteral("The database connection is not open."), QStringLiteral("08003"));
+  if (link_dead()) {
+    // Once only: a server that cannot be reached now is reported.
+    drop();
+    open();
+  }
   auto dbc = static_cast<SQLHDBC>(dbc_);
   if (!SQL_SUCCEEDED(
           SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0))) {
@@ -266,7 +316,9 @@ void Connection::begin_transaction() {
     throw e;
   }
   in_transaction_ = true;
+  transaction_thread_ = std::this_thread::get_id();
   changed_ = false;
+  renew_pending_ = false;
 }
 
 Rollback Connection::end_transaction(bool do_commit) {
@@ -286,10 +338,11 @@ Rollback Connection::end_transaction(bool do_commit) {
   }
   SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
   in_transaction_ = false;
-  // A dead link cannot be used again: drop it so the next operation connects
-  // anew instead of failing on it.
-  if (failed && failure.connection_lost()) drop();
   if (failed && do_commit) {
+    // A dead link cannot be used again: drop it so the next operation
+    // connects anew instead of failing on it. (Connection::rollback looks
+    // for a dead link itself.)
+    if (failure.connection_lost()) drop();
     // Whether the changes went in is not known: a rollback asked for now
     // says so.
     throw failure;
@@ -301,6 +354,7 @@ Rollback Connection::end_transaction(bool do_commit) {
 void Connection::commit() {
   if (!is_open() || !in_transaction_) throw Error(QStringLiteral("No transaction is open."));
   end_transaction(true);
+  if (renew_pending_) renew();
 }
 
 Rollback Connection::rollback() {
@@ -309,23 +363,19 @@ Rollback Connection::rollback() {
     last_rollback_ = changed_ ? Rollback::unknown : Rollback::undone;
     in_transaction_ = false;
     changed_ = false;
+    if (renew_pending_) renew();
     return last_rollback_;
   }
   const bool changed = changed_;
   last_rollback_ = end_transaction(false);
-  // The driver may end a transaction on a dead link without a word. A dead
-  // link is dropped, so that the next operation connects again; whatever
+  // A dead link (the driver may even end a transaction on one without a
+  // word) is dropped, so that the next operation connects again; whatever
   // was sent before it died may have stayed in a table that cannot roll back.
-  if (dbc_ != nullptr) {
-    try {
-      execute(QStringLiteral("SELECT 1"));
-    } catch (const Error& e) {
-      if (e.connection_lost()) {
-        drop();
-        if (changed) last_rollback_ = Rollback::unknown;
-      }
-    }
+  if (dbc_ != nullptr && link_dead()) {
+    drop();
+    if (changed) last_rollback_ = Rollback::unknown;
   }
+  if (renew_pending_) renew();
   return last_rollback_;
 }
 
@@ -495,7 +545,7 @@ void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
     run_query(sql, conn, reader);
   } catch (...) {
     close();
-    conn.renew_after_failure();
+    conn.after_failure();
     throw;
   }
 }

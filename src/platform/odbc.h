@@ -77,6 +77,9 @@ class Connection {
   const QString& connection_string() const { return connection_string_; }
 
   // Opens the connection with the connection string; throws on failure.
+  // The session refuses a value its column cannot hold (STRICT_ALL_TABLES
+  // is added to the modes the server gives it) instead of storing the
+  // nearest one without a word.
   void open();
   // Closes the connection. Refused (std::logic_error, nothing closed) while a
   // transaction is open: its changes would be lost without a word. End the
@@ -85,6 +88,8 @@ class Connection {
   bool is_open() const { return dbc_ != nullptr && open_; }
 
   // Runs a statement; returns the count of affected rows (-1 when unknown).
+  // A statement that fails inside a transaction counts as one that may have
+  // changed rows: it may have stopped part-way.
   long long execute(const QString& sql);
 
   // Transactions are begun and committed through db::Transaction only.
@@ -103,26 +108,43 @@ class Connection {
 
  private:
   friend class Transaction;
-  // Begin turns autocommit off until commit or rollback.
+  // Begin turns autocommit off until commit or rollback. A link that has
+  // died since its last use (the server restarted, the connection was
+  // killed) is renewed first: nothing has been sent on it yet.
   void begin_transaction();
   void commit();
   Rollback end_transaction(bool commit);
+  // The server no longer answers on the link.
+  bool link_dead() const;
   // Closes without regard to a transaction (the server ends it).
   void drop();
+  // Frees the link, leaving the transaction state as it is.
+  void release_link();
+  // Closes and connects again; left closed when the server cannot be
+  // reached (the next operation connects again).
+  void renew();
   friend class ResultSet;
-  // After a query failed on a thread other than the one that opened the
-  // connection: closes it and connects again, on that thread. The driver
-  // keeps its lock of the connection after a failed query; the thread that
-  // holds it may take it again, any other would wait for it forever.
-  void renew_after_failure();
-  std::thread::id opened_on_;
+  // After a statement or query failed. The driver keeps its lock of the
+  // connection after some failed statements (any holding ";"): the thread
+  // that failed may take it again, any other would wait for it forever. So
+  // the link is renewed at once, on the thread that failed; inside a
+  // transaction, when the transaction ends, so that none of it runs on a new
+  // link. A failure inside a transaction on a thread other than the
+  // transaction's own frees the link at once: the transaction's thread
+  // could not even end it. Its later statements then fail and the server
+  // rolls it back.
+  void after_failure();
+  std::thread::id transaction_thread_;
   QString connection_string_;
   void* dbc_ = nullptr;
   bool open_ = false;
   bool in_transaction_ = false;
-  // A statement of the open transaction changed rows, or may have (its
-  // link was lost while it ran).
+  // A statement of the open transaction changed rows, or may have (it
+  // failed, perhaps part-way, or its link was lost while it ran).
   bool changed_ = false;
+  // A failure inside the open transaction: the link is renewed when the
+  // transaction ends.
+  bool renew_pending_ = false;
   Rollback last_rollback_ = Rollback::undone;
 };
 
@@ -213,10 +235,17 @@ class ResultSet {
   void open_read_only(const QString& sql, Connection& conn);
   // Runs the query and hands its rows to `reader` as they are fetched, a
   // block at a time, keeping none of them: for a result too large to hold
-  // twice. The result set is closed first and stays closed. Nothing else may
-  // use the connection meanwhile; the thread that runs this may be another
-  // than the one that opened the connection (the statement observer then
-  // hears the query on that thread). Throws db::Error.
+  // twice. The result set is closed first and stays closed. Throws
+  // db::Error.
+  // Any thread may run this (the statement observer then hears the query on
+  // that thread); nothing else may use the connection until it returns. It
+  // needs no order of calls among threads: after a failure the
+  // connection is sound for every thread again (see after_failure): renewed
+  // at once outside a transaction, so nothing of the session (temporary
+  // tables, session variables) may be counted on afterwards; inside a
+  // transaction begun on another thread the link is closed, which ends that
+  // transaction, so begin one around a read on a worker only when a failed
+  // read may end it (as read_only does).
   void read(const QString& sql, Connection& conn, RowReader& reader);
   // Runs `query` (a read through this result set) inside a read-only
   // transaction, as open_read_only does. The transaction is begun and ended
@@ -262,7 +291,7 @@ class ResultSet {
   class Store;
 
   // Runs the query and hands its rows to `reader`; sets the columns. On a
-  // failure the result set is closed (and see renew_after_failure).
+  // failure the result set is closed (and see Connection::after_failure).
   void run(const QString& sql, Connection& conn, RowReader& reader);
   void run_query(const QString& sql, Connection& conn, RowReader& reader);
   // Fetches every row with the given block size; false when a value was

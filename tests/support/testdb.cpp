@@ -77,7 +77,9 @@ ScratchDb::ScratchDb() {
   conn_->set_connection_string(admin_string(QString()));
   conn_->open();
   conn_->execute(QStringLiteral("CREATE DATABASE `") + name_ + QStringLiteral("` CHARACTER SET latin1"));
-  conn_->execute(QStringLiteral("USE `") + name_ + u'`');
+  // A connection renewed after a failed statement comes back to it.
+  conn_->set_connection_string(admin_string(name_));
+  conn_->open();
   exec_script(schema_text());
 }
 
