@@ -42,6 +42,13 @@ void run(const QString& statement) {
   db_conn.execute(sql_text);
 }
 
+// A statement that may take a while, on a worker thread while the window
+// stays on screen.
+void run_long(const QString& statement, QLabel& out) {
+  sql_text = statement;
+  run_painted([&statement] { db_conn.execute(statement); }, out);
+}
+
 }  // namespace
 
 namespace reorg_sql {
@@ -206,7 +213,7 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
   std::set<std::int64_t> strays;
   const auto collect = [&](const QString& query) {
     sql_text = query;
-    db_rs.open(sql_text, db_conn);
+    run_painted([&query] { db_rs.open(query, db_conn); }, *out);
     for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) strays.insert(static_cast<std::int64_t>(db_rs.number(0)));
     db_rs.close();
     return strays.size() <= static_cast<std::size_t>(kStraysShown);
@@ -304,7 +311,7 @@ void lootdrop_reorg::send_moves(const Moves& moves) {
         progress_observer(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second));
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_throttled(out);
-    run(reorg_sql::insert_moves(moves, from, kBatch));
+    run_long(reorg_sql::insert_moves(moves, from, kBatch), *out);
   }
 }
 
@@ -316,13 +323,16 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_now(out);
     for (const QString& table : {kTables[0], kTables[1]})
-      run(reorg_sql::move_range(table, moves[from].first, moves[last].first));
+      run_long(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
     from = last + 1;
     pacer.done();
   }
   // The links, by ranges of loot table ids: their key leads with those.
-  by_loottable_ranges([](std::int64_t first, std::int64_t last) {
-    run(reorg_sql::move_links(first, last));
+  // The label says so (it would show the last lootdrop's move for seconds).
+  by_loottable_ranges([this](std::int64_t first, std::int64_t last) {
+    out->setText(u"Moving loottable entries of loottable #"_s + n(first));
+    repaint_now(out);
+    run_long(reorg_sql::move_links(first, last), *out);
     return true;
   });
 }
