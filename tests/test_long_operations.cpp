@@ -81,6 +81,7 @@ struct LongOperation {
   std::function<QLabel&(LongOperations&)> label;
   std::function<void(LongOperations&)> click;
   QString phase;                               // how the label's text begins meanwhile; empty: not asked
+  QString widest;                              // the widest text of that phase
   std::function<void(LongOperations&)> check;  // the operation's result
 };
 
@@ -190,6 +191,9 @@ TEST_P(LongOperations, EachLongOperationAnswersTheWindowSystemSaysWhatItDoesAndH
   EXPECT_GE(seen.paints, 3) << "the label was not painted while the statement waited";
   if (!op.phase.isEmpty()) {
     EXPECT_TRUE(seen.shown.startsWith(op.phase)) << "the label said \"" << seen.shown.toStdString() << '"';
+    // Read whole, however large its number.
+    EXPECT_LE(label.fontMetrics().horizontalAdvance(op.widest), label.contentsRect().width())
+        << op.widest.toStdString();
   }
   if (seen.screen) {
     EXPECT_TRUE(seen.redrawn) << "the uncovered window was not drawn again";
@@ -212,6 +216,7 @@ const LongOperation kOperations[] = {
      [](LongOperations& t) -> QLabel& { return *t.w->out; },
      [](LongOperations& t) { t.w->percX_fix->trigger(); },
      u"Fixing chances 1/4"_s,
+     u"Fixing chances 4/4 600.0 s"_s,
      [](LongOperations& t) {
        EXPECT_EQ(t.scratch->rows(u"SELECT item_id,chance FROM lootdrop_entries ORDER BY item_id"_s),
                  (QStringList{u"1001|100"_s, u"1002|50"_s}));
@@ -229,7 +234,8 @@ const LongOperation kOperations[] = {
      u"UPDATE loottable_entries SET lootdrop_id="_s,
      [](LongOperations& t) -> QLabel& { return *t.renumbering().out; },
      [](LongOperations& t) { t.renumbering().Command1_Click(); },
-     u"Moving loottable entries of loottable #100"_s,
+     u"Relinking loottable #100"_s,
+     u"Relinking loottable #4294967295"_s,
      [](LongOperations& t) {
        EXPECT_EQ(t.scratch->rows(u"SELECT loottable_id,lootdrop_id FROM loottable_entries ORDER BY 2"_s),
                  (QStringList{u"100|1"_s, u"100|2"_s}));
@@ -247,6 +253,7 @@ const LongOperation kOperations[] = {
      [](LongOperations& t) -> QLabel& { return *t.w->out; },
      [](LongOperations& t) { t.w->npc_loading->LiteBtnCtrl1_Click(); },
      u"Reading NPC's..."_s,
+     u"Reading NPC's... 600.0 s"_s,
      [](LongOperations& t) {
        EXPECT_EQ(t.w->allgrids->RowCount(), 2);
        EXPECT_EQ(t.w->out->text(), QString());
@@ -263,6 +270,7 @@ const LongOperation kOperations[] = {
      u"UPDATE npc_types JOIN new_npc_loottables"_s,
      [](LongOperations& t) -> QLabel& { return *t.w->out; },
      [](LongOperations& t) { t.w->fix_loot_for_empty_loottablesx->trigger(); },
+     QString(),
      QString(),
      [](LongOperations& t) {
        EXPECT_NE(t.scratch->scalar(u"SELECT loottable_id FROM npc_types WHERE id=12"_s), u"0"_s);

@@ -330,7 +330,7 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
   // The links, by ranges of loot table ids: their key leads with those.
   // The label says so (it would show the last lootdrop's move for seconds).
   by_loottable_ranges([this](std::int64_t first, std::int64_t last) {
-    out->setText(u"Moving loottable entries of loottable #"_s + n(first));
+    out->setText(u"Relinking loottable #"_s + n(first));
     repaint_now(out);
     run_long(reorg_sql::move_links(first, last), *out);
     return true;
