@@ -241,6 +241,19 @@ const LongOperation kOperations[] = {
                  (QStringList{u"100|1"_s, u"100|2"_s}));
        EXPECT_EQ(t.renumbering().out->text(), u"COMPLETED!"_s);
      }},
+    {"RenumberingList",
+     [](LongOperations& t) { t.scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (3,'three')"_s); },
+     {u"LOCK TABLES lootdrop WRITE"_s},
+     u"UNLOCK TABLES"_s,
+     u"SELECT distinct(id) from lootdrop"_s,
+     [](LongOperations& t) -> QLabel& { return *t.renumbering().out; },
+     [](LongOperations& t) { t.renumbering().Command1_Click(); },
+     u"Listing lootdrops..."_s,
+     u"Listing lootdrops... 600.0 s"_s,
+     [](LongOperations& t) {
+       EXPECT_EQ(t.scratch->rows(u"SELECT id FROM lootdrop"_s), (QStringList{u"1"_s}));
+       EXPECT_EQ(t.renumbering().out->text(), u"COMPLETED!"_s);
+     }},
     {"LevelLoaderBeforeTheRows",
      [](LongOperations& t) {
        t.scratch->exec(u"INSERT INTO npc_types (id,name,level,loottable_id) VALUES (12,'a_rat',3,0),(5,'a_bat',7,0)"_s);

@@ -168,7 +168,10 @@ void lootdrop_reorg::Command1_Click() {
   }
   for (int row = 1; row <= itms->RowCount(); ++row) {
     itms->setCellValue(row, 1, itms->CellValue(row, 2));
-    if ((row & 4095) == 0) repaint_throttled(out);
+    if ((row & 4095) == 0) {
+      repaint_throttled(out);
+      refresh_windows_throttled();
+    }
   }
   show_progress(u"COMPLETED!"_s, true);
   repaint();
@@ -178,8 +181,9 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
   try {
     open_db(db_rs, db_conn);
     sql_text = reorg_sql::list_query();
-    // Half a million ids take the driver most of a second to receive.
-    run_painted([&] { db_rs.open(sql_text, db_conn); }, *out);
+    // Half a million ids take the driver most of a second to receive; the
+    // label says so until its own text follows.
+    run_painted([&] { db_rs.open(sql_text, db_conn); }, *out, u"Listing lootdrops..."_s);
     rec_count = db_rs.record_count();
     if (itms->ColCount() == 0) {
       itms->AddCol(u"id"_s, 100, true);
@@ -203,7 +207,10 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
     const int row = static_cast<int>(i) + 1;
     itms->setCellValue(row, 1, static_cast<qlonglong>(ids[i]));
     itms->setCellValue(row, 2, row);
-    if ((i & 4095) == 0) repaint_throttled(out);
+    if ((i & 4095) == 0) {
+      repaint_throttled(out);
+      refresh_windows_throttled();
+    }
   }
   repaint();
   return true;
