@@ -149,14 +149,18 @@ void report_growth(const QString& what, int scale, double seconds, double target
 
 struct Runs {
   std::vector<double> ours, reference;
-  // Per timed run, the longest time the screen showed nothing new (ms).
-  std::vector<double> unchanged;
+  // Per timed run, the longest time the screen showed nothing new (ms),
+  // when it began and how long the screen was watched.
+  std::vector<double> unchanged, unchanged_from, watched_ms;
   // Of one more run, while an area was covered and uncovered over and over.
   std::map<QString, double> exposes;
   void watched(ScreenWatch& watch) {
     const auto figures = watch.stop();
     const auto found = figures.find(QStringLiteral("unchanged_ms"));
-    if (found != figures.end()) unchanged.push_back(found->second);
+    if (found == figures.end()) return;
+    unchanged.push_back(found->second);
+    unchanged_from.push_back(figures.at(QStringLiteral("unchanged_from_ms")));
+    watched_ms.push_back(figures.at(QStringLiteral("watched_ms")));
   }
   QString list() const {
     QString text;
@@ -184,19 +188,22 @@ void report(benchmark::State& state, const QString& what, const Runs& runs, cons
   if (runs.unchanged.empty()) {
     std::printf("  screen not watched: run under Xvfb with QT_QPA_PLATFORM=xcb\n");
   } else {
-    const double unchanged = *std::max_element(runs.unchanged.begin(), runs.unchanged.end());
-    state.counters["screen_unchanged_ms"] = unchanged;
-    std::printf("  longest time the screen showed nothing new %.0f ms (target <= %.0f) %s\n", unchanged,
-                screen_target_ms, verdict(unchanged, screen_target_ms));
+    const auto worst = std::max_element(runs.unchanged.begin(), runs.unchanged.end());
+    const auto i = static_cast<std::size_t>(worst - runs.unchanged.begin());
+    state.counters["screen_unchanged_ms"] = *worst;
+    std::printf(
+        "  longest time the screen showed nothing new %.0f ms, from %.0f ms of %.0f watched (target <= %.0f) %s\n",
+        *worst, runs.unchanged_from[i], runs.watched_ms[i], screen_target_ms, verdict(*worst, screen_target_ms));
   }
   if (!runs.exposes.empty()) {
     const double longest = runs.exposes.at(QStringLiteral("longest_ms"));
     state.counters["uncovered_unpainted_ms"] = longest;
     std::printf(
-        "  an uncovered area stayed unpainted: longest %.0f ms, median %.0f ms of %.0f covers (target <= %.0f) "
-        "%s\n",
-        longest, runs.exposes.at(QStringLiteral("median_ms")), runs.exposes.at(QStringLiteral("exposes")),
-        screen_target_ms, verdict(longest, screen_target_ms));
+        "  an uncovered area stayed unpainted: longest %.0f ms (uncovered at %.0f ms of %.0f watched), median %.0f ms "
+        "of %.0f covers (target <= %.0f) %s\n",
+        longest, runs.exposes.at(QStringLiteral("longest_from_ms")), runs.exposes.at(QStringLiteral("watched_ms")),
+        runs.exposes.at(QStringLiteral("median_ms")), runs.exposes.at(QStringLiteral("exposes")), screen_target_ms,
+        verdict(longest, screen_target_ms));
   }
   if (!runs.reference.empty()) {
     const double ref = median(runs.reference);

@@ -4,13 +4,14 @@
 //
 //   screen_probe changes X Y W H
 //     reads the area about every 10 ms; prints the longest time in which the
-//     screen showed nothing new there ("unchanged_ms N samples N").
+//     screen showed nothing new there and when it began, from the start
+//     ("unchanged_ms N unchanged_from_ms N watched_ms N samples N").
 //   screen_probe exposes X Y W H
 //     covers the area with a window of its own, takes it away, and times
 //     until no pixel of that window's colour is left (the editor drew the
-//     area again), over and over; prints "exposes N longest_ms N median_ms N"
-//     (a redraw still missing when the input closes counts with the time
-//     until then).
+//     area again), over and over; prints "exposes N longest_ms N
+//     longest_from_ms N median_ms N watched_ms N" (a redraw still missing
+//     when the input closes counts with the time until then).
 //
 // It prints "ready" once it watches. The area's pixels of the covering
 // colour (pure magenta) must not appear in the editor's own picture.
@@ -48,7 +49,8 @@ std::vector<std::uint32_t> grab(const Area& a) {
   xcb_get_image_reply_t* reply = xcb_get_image_reply(conn, cookie, nullptr);
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(a.w) * static_cast<std::size_t>(a.h));
   if (reply == nullptr) return pixels;
-  const auto bytes = std::min<std::size_t>(static_cast<std::size_t>(xcb_get_image_data_length(reply)), pixels.size() * 4);
+  const auto bytes =
+      std::min<std::size_t>(static_cast<std::size_t>(xcb_get_image_data_length(reply)), pixels.size() * 4);
   std::memcpy(pixels.data(), xcb_get_image_data(reply), bytes);
   std::free(reply);
   for (std::uint32_t& p : pixels) p &= 0xffffff;
@@ -69,8 +71,9 @@ double ms_since(Clock::time_point start) {
 
 void watch_changes(const Area& a) {
   std::vector<std::uint32_t> shown = grab(a);
-  auto changed_at = Clock::now();
-  double longest = 0;
+  const auto start = Clock::now();
+  auto changed_at = start;
+  double longest = 0, longest_from = 0;
   long samples = 0;
   std::puts("ready");
   std::fflush(stdout);
@@ -79,13 +82,20 @@ void watch_changes(const Area& a) {
     std::vector<std::uint32_t> now = grab(a);
     ++samples;
     if (now != shown) {
-      longest = std::max(longest, ms_since(changed_at));
+      if (ms_since(changed_at) > longest) {
+        longest = ms_since(changed_at);
+        longest_from = std::chrono::duration<double, std::milli>(changed_at - start).count();
+      }
       changed_at = Clock::now();
       shown.swap(now);
     }
   }
-  longest = std::max(longest, ms_since(changed_at));
-  std::printf("unchanged_ms %.0f samples %ld\n", longest, samples);
+  if (ms_since(changed_at) > longest) {
+    longest = ms_since(changed_at);
+    longest_from = std::chrono::duration<double, std::milli>(changed_at - start).count();
+  }
+  std::printf("unchanged_ms %.0f unchanged_from_ms %.0f watched_ms %.0f samples %ld\n", longest, longest_from,
+              ms_since(start), samples);
 }
 
 bool holds_cover(const std::vector<std::uint32_t>& pixels) {
@@ -94,6 +104,8 @@ bool holds_cover(const std::vector<std::uint32_t>& pixels) {
 
 void watch_exposes(const Area& a) {
   std::vector<double> times;
+  const auto start = Clock::now();
+  double longest_from = 0;
   std::puts("ready");
   std::fflush(stdout);
   bool closed = false;
@@ -119,6 +131,8 @@ void watch_exposes(const Area& a) {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    if (times.empty() || ms_since(uncovered) > *std::max_element(times.begin(), times.end()))
+      longest_from = std::chrono::duration<double, std::milli>(uncovered - start).count();
     times.push_back(ms_since(uncovered));
     for (int i = 0; i < 10 && !closed; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -127,7 +141,8 @@ void watch_exposes(const Area& a) {
   }
   std::sort(times.begin(), times.end());
   const double median = times.empty() ? 0 : times[times.size() / 2];
-  std::printf("exposes %zu longest_ms %.0f median_ms %.0f\n", times.size(), times.empty() ? 0 : times.back(), median);
+  std::printf("exposes %zu longest_ms %.0f longest_from_ms %.0f median_ms %.0f watched_ms %.0f\n", times.size(),
+              times.empty() ? 0 : times.back(), longest_from, median, ms_since(start));
 }
 
 }  // namespace
