@@ -14,7 +14,7 @@ PACKAGES=(
   clang clang-format
   fonts-liberation2 fonts-dejavu-core
   fonts-comic-neue
-  xvfb xauth openbox x11-utils xdotool
+  xvfb xauth openbox x11-utils xdotool libxcb1-dev
   python3 lame
 )
 

@@ -8,7 +8,18 @@
 #include <algorithm>
 
 void run_painted(const std::function<void()>& work, QWidget& painted) {
-  worker::run(work, [&] { repaint_throttled(&painted); });
+  worker::run(work, [&] {
+    repaint_throttled(&painted);
+    refresh_windows_throttled();
+  });
+}
+
+void run_painted(const std::function<void()>& work, QLabel& label, const QString& phase) {
+  PhaseLabel shown(label, phase, label);
+  worker::run(work, [&] {
+    shown.tick();
+    refresh_windows_throttled();
+  });
 }
 
 BackgroundRead::BackgroundRead(db::RowReader& rows, QLabel& label, QString prefix, int first_shown, QWidget& repainted,
@@ -33,9 +44,24 @@ void BackgroundRead::take(const db::RowBlock& block) {
 
 void BackgroundRead::run(const std::function<void()>& read, const std::function<void(int)>& counted) {
   counted_ = &counted;
-  worker::run(read, [this] { catch_up(); });
-  catch_up();
-  counted_ = nullptr;
+  const QString before = label_.text();
+  if (!waiting_.isEmpty()) phase_.emplace(label_, waiting_, repainted_);
+  const auto restore = [&] {
+    if (phase_ && shown_ == 0) {
+      label_.setText(before);
+      repaint_now(&repainted_);
+    }
+    phase_.reset();
+    counted_ = nullptr;
+  };
+  try {
+    worker::run(read, [this] { catch_up(); });
+    catch_up();
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
 }
 
 void BackgroundRead::catch_up() {
@@ -47,5 +73,7 @@ void BackgroundRead::catch_up() {
   // A read that starts over counts from 0 again; what was shown stays.
   const int read = std::min(read_.load(), std::max(total, 0));
   for (; shown_ < read; ++shown_) progress_->show(shown_ + first_shown_);
+  if (phase_ && !progress_) phase_->tick();
   repaint_throttled(&repainted_);
+  refresh_windows_throttled();
 }

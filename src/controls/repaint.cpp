@@ -2,10 +2,13 @@
 
 #include <QLabel>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QBackingStore>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QRegion>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -51,6 +54,38 @@ void repaint_throttled(QWidget* w) {
 
 void repaint_now(QWidget* w) {
   if (w) repaint_and_note(w, since_start().elapsed());
+}
+
+void refresh_windows_throttled() {
+  constexpr qint64 kRefreshMs = 100;
+  static qint64 refreshed_at = -kRefreshMs;
+  const qint64 now = since_start().elapsed();
+  if (now - refreshed_at < kRefreshMs) return;
+  refreshed_at = now;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (!w->isVisible() || w->isMinimized()) continue;
+    QWindow* window = w->windowHandle();
+    QBackingStore* store = w->backingStore();
+    // A window not painted yet has no picture of its size to put back.
+    if (window == nullptr || store == nullptr || !window->isExposed() || store->size() != w->size()) continue;
+    store->flush(QRegion(w->rect()), window);
+  }
+}
+
+PhaseLabel::PhaseLabel(QLabel& label, QString text, QWidget& repainted)
+    : label_(label), text_(std::move(text)), repainted_(repainted) {
+  clock_.start();
+  label_.setText(text_);
+  repaint_now(&repainted_);
+}
+
+void PhaseLabel::tick() {
+  const qint64 tenths = clock_.elapsed() / 100;
+  // Shorter phases pass without a count.
+  if (tenths < 5 || tenths == shown_tenths_) return;
+  shown_tenths_ = tenths;
+  label_.setText(text_ + u' ' + QString::number(static_cast<double>(tenths) / 10, 'f', 1) + QStringLiteral(" s"));
+  repaint_now(&repainted_);
 }
 
 ChunkPacer::ChunkPacer(std::size_t first, std::size_t least, std::size_t most)

@@ -20,6 +20,14 @@ void repaint_throttled(QWidget* w);
 // change so the final text is on screen.
 void repaint_now(QWidget* w);
 
+// Puts the picture last painted of every shown window of the program back
+// on screen, unless that was done less than about 1/10 s ago. While a
+// handler runs, the window system's requests to redraw (an area that
+// another window uncovered) wait for its end with every other event; this
+// answers them meanwhile without handling any event, so nothing can run in
+// the middle of the handler.
+void refresh_windows_throttled();
+
 // The size of the next chunk of a long write made in chunks, so that the
 // loop can repaint its label between them: each chunk is sized to take about
 // a tenth of a second on this server, starting at `first` and never outside
@@ -34,6 +42,22 @@ class ChunkPacer {
  private:
   std::size_t size_, least_, most_;
   QElapsedTimer clock_;
+};
+
+// The text of a phase with nothing to count (one long statement): `text`,
+// and from half a second on the seconds it has taken ("... 1.3 s"), so the
+// operator sees the program is alive. tick() as often as convenient.
+class PhaseLabel {
+ public:
+  PhaseLabel(QLabel& label, QString text, QWidget& repainted);
+  void tick();
+
+ private:
+  QLabel& label_;
+  const QString text_;
+  QWidget& repainted_;
+  QElapsedTimer clock_;
+  qint64 shown_tenths_ = 0;
 };
 
 // The progress text of a long loop, the prefix followed by "k/count". The

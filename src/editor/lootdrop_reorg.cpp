@@ -42,6 +42,13 @@ void run(const QString& statement) {
   db_conn.execute(sql_text);
 }
 
+// A statement that may take a while, on a worker thread while the window
+// stays on screen.
+void run_long(const QString& statement, QLabel& out) {
+  sql_text = statement;
+  run_painted([&statement] { db_conn.execute(statement); }, out);
+}
+
 }  // namespace
 
 namespace reorg_sql {
@@ -172,7 +179,10 @@ void lootdrop_reorg::Command1_Click() {
   }
   for (int row = 1; row <= itms->RowCount(); ++row) {
     itms->setCellValue(row, 1, itms->CellValue(row, 2));
-    if ((row & 4095) == 0) repaint_throttled(out);
+    if ((row & 4095) == 0) {
+      repaint_throttled(out);
+      refresh_windows_throttled();
+    }
   }
   show_progress(u"COMPLETED!"_s, true);
   repaint();
@@ -182,8 +192,9 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
   try {
     open_db(db_rs, db_conn);
     sql_text = reorg_sql::list_query();
-    // Half a million ids take the driver most of a second to receive.
-    run_painted([&] { db_rs.open(sql_text, db_conn); }, *out);
+    // Half a million ids take the driver most of a second to receive; the
+    // label says so until its own text follows.
+    run_painted([&] { db_rs.open(sql_text, db_conn); }, *out, u"Listing lootdrops..."_s);
     rec_count = db_rs.record_count();
     if (itms->ColCount() == 0) {
       itms->AddCol(u"id"_s, 100, true);
@@ -207,7 +218,10 @@ bool lootdrop_reorg::list_lootdrops(std::vector<std::int64_t>& ids) {
     const int row = static_cast<int>(i) + 1;
     itms->setCellValue(row, 1, static_cast<qlonglong>(ids[i]));
     itms->setCellValue(row, 2, row);
-    if ((i & 4095) == 0) repaint_throttled(out);
+    if ((i & 4095) == 0) {
+      repaint_throttled(out);
+      refresh_windows_throttled();
+    }
   }
   repaint();
   return true;
@@ -217,7 +231,7 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
   std::set<std::int64_t> strays;
   const auto collect = [&](const QString& query) {
     sql_text = query;
-    db_rs.open(sql_text, db_conn);
+    run_painted([&query] { db_rs.open(query, db_conn); }, *out);
     for (db_rs.move_first(); !db_rs.eof(); db_rs.move_next()) strays.insert(static_cast<std::int64_t>(db_rs.number(0)));
     db_rs.close();
     return strays.size() <= static_cast<std::size_t>(kStraysShown);
@@ -345,7 +359,7 @@ void lootdrop_reorg::send_moves(const Moves& moves) {
         progress_observer(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second));
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_throttled(out);
-    run(reorg_sql::insert_moves(moves, from, kBatch));
+    run_long(reorg_sql::insert_moves(moves, from, kBatch), *out);
   }
 }
 
@@ -357,13 +371,16 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_now(out);
     for (const QString& table : {kTables[0], kTables[1]})
-      run(reorg_sql::move_range(table, moves[from].first, moves[last].first));
+      run_long(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
     from = last + 1;
     pacer.done();
   }
   // The links, by ranges of loot table ids: their key leads with those.
-  by_loottable_ranges([](std::int64_t first, std::int64_t last) {
-    run(reorg_sql::move_links(first, last));
+  // The label says so (it would show the last lootdrop's move for seconds).
+  by_loottable_ranges([this](std::int64_t first, std::int64_t last) {
+    out->setText(u"Relinking loottable #"_s + n(first));
+    repaint_now(out);
+    run_long(reorg_sql::move_links(first, last), *out);
     return true;
   });
 }

@@ -158,6 +158,8 @@ void NpcLoading::load(Loader loader, const std::function<std::optional<QString>(
     std::optional<WaitPointer> hourglass;
     BackgroundRead reading(rows, *w_.out, u"Loading NPC "_s, loader == Loader::zone ? 0 : 1, *w_.out,
                            &progress_observer);
+    // Until the whole result has arrived there is no row to count.
+    reading.show_while_waiting(u"Reading NPC's..."_s);
     reading.run([&] { db_rs.read(sql_text, db_conn, reading); },
                 [&](int count) {
                   rec_count = count;

@@ -1,5 +1,6 @@
 #include "editor/repair_commands.h"
 
+#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
@@ -106,9 +107,11 @@ QString purge_question() { return u"Which LOOTDROP-ID do you wish to purge from 
 
 namespace {
 
-void run_statement(const QString& statement) {
+// On a worker thread, while the window stays on screen with `painted`
+// repainted: a statement over a large world takes seconds.
+void run_statement(const QString& statement, QWidget& painted) {
   sql_text = statement;
-  db_conn.execute(sql_text);
+  run_painted([&statement] { db_conn.execute(statement); }, painted);
 }
 
 // Runs the statements in one transaction on the connection as it is.
@@ -189,8 +192,8 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     // for minutes: the loot tables go in chunks of a few statements each,
     // and the progress label shows the window is alive between them.
     db::Transaction transaction(db_conn);
-    run_statement(repair_sql::drop_npc_loottables());
-    run_statement(repair_sql::create_npc_loottables());
+    run_statement(repair_sql::drop_npc_loottables(), *w_.out);
+    run_statement(repair_sql::create_npc_loottables(), *w_.out);
     ChunkPacer pacer(1000, 100, 20000);
     const QString total = u'/' + QString::number(todo.size());
     for (std::size_t from = 0; from < todo.size();) {
@@ -201,7 +204,7 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
       w_.out->setText(u"Making loottables "_s + QString::number(from) + total);
       repaint_now(w_.out);
     }
-    run_statement(repair_sql::drop_npc_loottables());
+    run_statement(repair_sql::drop_npc_loottables(), *w_.out);
     transaction.commit();
     w_.out->clear();
     return true;
@@ -221,11 +224,11 @@ void RepairCommands::make_loottable_chunk(const std::vector<NewLoottable>& todo,
     ids.push_back(todo[i].loottable_id);
     npcs.emplace_back(todo[i].npc_id, todo[i].loottable_id);
   }
-  run_statement(repair_sql::new_loottables(ids));
-  run_statement(repair_sql::new_loottable_entries(ids, own_lootdrop_id));
-  run_statement(repair_sql::list_npc_loottables(npcs));
-  run_statement(repair_sql::set_listed_npc_loottables());
-  run_statement(repair_sql::clear_npc_loottables());
+  run_statement(repair_sql::new_loottables(ids), *w_.out);
+  run_statement(repair_sql::new_loottable_entries(ids, own_lootdrop_id), *w_.out);
+  run_statement(repair_sql::list_npc_loottables(npcs), *w_.out);
+  run_statement(repair_sql::set_listed_npc_loottables(), *w_.out);
+  run_statement(repair_sql::clear_npc_loottables(), *w_.out);
 }
 
 void RepairCommands::LOOTDROP_wipe_Click() {
@@ -261,13 +264,30 @@ void RepairCommands::LOOTDROP_wipe_Click() {
 
 void RepairCommands::percX_fix_Click() {
   // Half of the four updates would leave percentages as fractions: all or
-  // nothing.
+  // nothing. Over a large world each takes a second or more: it runs on a
+  // worker thread while the label says which one runs, and then gets back
+  // what it said.
+  QLabel& label = *w_.out;
+  const QString before = label.text();
+  const auto restore = [&] {
+    label.setText(before);
+    repaint_now(&label);
+  };
   try {
     open_db(db_rs, db_conn);
-    execute_together(repair_sql::fix_chances());
+    const QStringList statements = repair_sql::fix_chances();
+    db::Transaction transaction(db_conn);
+    for (qsizetype i = 0; i < statements.size(); ++i) {
+      sql_text = statements[i];
+      run_painted([&statement = statements[i]] { db_conn.execute(statement); }, label,
+                  u"Fixing chances "_s + QString::number(i + 1) + u'/' + QString::number(statements.size()));
+    }
+    transaction.commit();
   } catch (const db::Error& e) {
+    restore();
     report_transaction_failure(u"Fixing the lootdrop chances (nothing was changed)"_s, e);
     return;
   }
+  restore();
   operator_io().message(u"Done, No problems!"_s);
 }

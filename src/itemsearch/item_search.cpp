@@ -336,6 +336,7 @@ void item_search::search(bool advanced) {
     ItemRows rows;
     int n = 0;
     BackgroundRead reading(rows, *out, u"Loading Item "_s, 1, *this);
+    reading.show_while_waiting(u"Reading items..."_s);
     const auto read = [&] {
       reading.run([&] { db_rs.read(sql_text, db_conn, reading); },
                   [&](int count) {
