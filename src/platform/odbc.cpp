@@ -228,12 +228,12 @@ void Connection::close() {
   drop();
 }
 
-void Connection::after_failure() {
+void Connection::after_failure(const QString& sql) {
   if (!in_transaction_) {
     renew();
     return;
   }
-  if (std::this_thread::get_id() != transaction_thread_) release_link();
+  if (std::this_thread::get_id() != transaction_thread_ && sql.contains(u';')) release_link();
   renew_pending_ = true;
 }
 
@@ -292,7 +292,7 @@ long long Connection::execute(const QString& sql) {
     }
     SQLRowCount(st.h, &count);
   } catch (const Error&) {
-    after_failure();
+    after_failure(sql);
     throw;
   }
   if (count != 0) changed_ = changed_ || in_transaction_;
@@ -545,7 +545,7 @@ void ResultSet::run(const QString& sql, Connection& conn, RowReader& reader) {
     run_query(sql, conn, reader);
   } catch (...) {
     close();
-    conn.after_failure();
+    conn.after_failure(sql);
     throw;
   }
 }

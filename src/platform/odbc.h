@@ -129,11 +129,13 @@ class Connection {
   // that failed may take it again, any other would wait for it forever. So
   // the link is renewed at once, on the thread that failed; inside a
   // transaction, when the transaction ends, so that none of it runs on a new
-  // link. A failure inside a transaction on a thread other than the
-  // transaction's own frees the link at once: the transaction's thread
-  // could not even end it. Its later statements then fail and the server
-  // rolls it back.
-  void after_failure();
+  // link. A failed `sql` holding ";" inside a transaction, on a thread other
+  // than the transaction's own, frees the link at once: the transaction's
+  // thread could not even end it. Its later statements then fail and the
+  // server rolls it back. Any other failure there leaves the link to the
+  // transaction's thread, whose rollback then tells what became of the
+  // changes (a long write's statements run on a worker).
+  void after_failure(const QString& sql);
   std::thread::id transaction_thread_;
   QString connection_string_;
   void* dbc_ = nullptr;
@@ -243,9 +245,9 @@ class ResultSet {
   // connection is sound for every thread again (see after_failure): renewed
   // at once outside a transaction, so nothing of the session (temporary
   // tables, session variables) may be counted on afterwards; inside a
-  // transaction begun on another thread the link is closed, which ends that
-  // transaction, so begin one around a read on a worker only when a failed
-  // read may end it (as read_only does).
+  // transaction begun on another thread a failed query holding ";" closes
+  // the link, which ends that transaction, so begin one around such a read
+  // on a worker only when a failed read may end it (as read_only does).
   void read(const QString& sql, Connection& conn, RowReader& reader);
   // Runs `query` (a read through this result set) inside a read-only
   // transaction, as open_read_only does. The transaction is begun and ended
