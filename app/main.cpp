@@ -1,5 +1,5 @@
 // The loot editor starts on its start-up window.
-#include "startup/app_start.h"
+#include "app/app_start.h"
 
 int main(int argc, char** argv) {
   LootApplication app(argc, argv);

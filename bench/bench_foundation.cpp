@@ -1,8 +1,8 @@
 // Reading a result through our ODBC layer, against the mariadb client on the
 // same query; and first_free_id on a small and a large lootdrop table.
 #include "platform/odbc.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

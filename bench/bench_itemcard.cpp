@@ -6,7 +6,7 @@
 // before every card, so each card reads both files again, as a card drawn
 // right after the files were edited does.
 #include "itemcard/item_stats.h"
-#include "startup/settings.h"
+#include "shared/settings.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

@@ -7,8 +7,8 @@
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
 #include "platform/textnum.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

@@ -7,8 +7,8 @@
 #include "controls/igrid.h"
 #include "editor/korvexloot.h"
 #include "editor/npc_loading.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

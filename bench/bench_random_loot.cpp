@@ -6,8 +6,8 @@
 #include "editor/korvexloot.h"
 #include "editor/npc_loading.h"
 #include "itemsearch/item_search.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

@@ -18,9 +18,9 @@
 #include "editor/npc_loading.h"
 #include "editor/repair_commands.h"
 #include "itemsearch/item_search.h"
-#include "startup/operator_io.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/operator_io.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support.h"
 
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 // query so every figure can be printed as a ratio.
 
 #include "platform/odbc.h"
-#include "startup/settings.h"
+#include "shared/settings.h"
 
 #include <QString>
 #include <QStringList>

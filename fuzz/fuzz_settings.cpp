@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the field reader and the settings parser.
 #include "platform/readers.h"
-#include "startup/settings.h"
+#include "shared/settings.h"
 
 #include <QByteArray>
 #include <cstddef>

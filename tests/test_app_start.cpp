@@ -1,5 +1,5 @@
+#include "app/app_start.h"
 #include "platform/odbc.h"
-#include "startup/app_start.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

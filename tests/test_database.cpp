@@ -1,8 +1,8 @@
-#include "controls/background_read.h"
 #include "platform/odbc.h"
 #include "platform/worker.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/background_read.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

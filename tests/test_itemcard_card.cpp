@@ -1,7 +1,7 @@
 // Whole item cards as show_stats composes them from an item's row.
 #include "itemcard/item_stats.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "test_itemcard_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The item card window: its look, loading and unloading, the close spot and
 // dragging by the body.
 #include "itemcard/item_stats.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 #include "test_itemcard_support.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "editor/lootdrop_grid.h"
 #include "editor/loottable_grid.h"
 #include "itemcard/item_stats.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

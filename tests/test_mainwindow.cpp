@@ -2,8 +2,8 @@
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
 #include "editor/korvexloot.h"
-#include "startup/music_player.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
+#include "startwindow/music_player.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

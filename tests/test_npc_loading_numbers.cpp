@@ -1,7 +1,7 @@
 // The loaders read numbers straight from the result without making each
 // field's text; they must read what Field::number() reads.
 #include "platform/odbc.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
+#include "app/app_start.h"
 #include "controls/litebtnctrl.h"
 #include "editor/korvexloot.h"
-#include "startup/app_start.h"
-#include "startup/music_player.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
-#include "startup/splash.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
+#include "startwindow/music_player.h"
+#include "startwindow/splash.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

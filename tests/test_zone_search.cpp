@@ -1,7 +1,7 @@
 #include "controls/igrid.h"
 #include "editor/zone_search.h"
 #include "platform/sqltext.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>

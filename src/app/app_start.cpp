@@ -1,9 +1,9 @@
-#include "startup/app_start.h"
+#include "app/app_start.h"
 
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
-#include "startup/operator_io.h"
-#include "startup/splash.h"
+#include "shared/operator_io.h"
+#include "startwindow/splash.h"
 
 #include <exception>
 

@@ -3,7 +3,7 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 
 #include <algorithm>
 #include <cmath>

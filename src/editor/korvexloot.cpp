@@ -13,11 +13,11 @@
 #include "itemsearch/item_search.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/music_player.h"
-#include "startup/operator_io.h"
-#include "startup/pictures.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/operator_io.h"
+#include "shared/pictures.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
+#include "startwindow/music_player.h"
 
 #include <QApplication>
 #include <QCheckBox>

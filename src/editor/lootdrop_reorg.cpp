@@ -1,14 +1,14 @@
 #include "editor/lootdrop_reorg.h"
 
-#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/operator_io.h"
-#include "startup/shared.h"
+#include "shared/background_read.h"
+#include "shared/operator_io.h"
+#include "shared/shared.h"
 
 #include <QCloseEvent>
 #include <QLabel>

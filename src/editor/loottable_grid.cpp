@@ -8,9 +8,9 @@
 #include "editor/lootdrop_grid.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/grid_cells.h"
-#include "startup/operator_io.h"
-#include "startup/shared.h"
+#include "shared/grid_cells.h"
+#include "shared/operator_io.h"
+#include "shared/shared.h"
 
 #include <vector>
 

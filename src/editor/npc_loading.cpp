@@ -1,6 +1,5 @@
 #include "editor/npc_loading.h"
 
-#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
@@ -13,10 +12,11 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "startup/grid_cells.h"
-#include "startup/operator_io.h"
-#include "startup/settings.h"
-#include "startup/shared.h"
+#include "shared/background_read.h"
+#include "shared/grid_cells.h"
+#include "shared/operator_io.h"
+#include "shared/settings.h"
+#include "shared/shared.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>

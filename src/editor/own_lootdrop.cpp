@@ -3,8 +3,8 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "startup/operator_io.h"
-#include "startup/shared.h"
+#include "shared/operator_io.h"
+#include "shared/shared.h"
 
 #include <QStringList>
 

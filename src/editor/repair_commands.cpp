@@ -1,15 +1,15 @@
 #include "editor/repair_commands.h"
 
-#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "editor/korvexloot.h"
 #include "platform/odbc.h"
 #include "platform/textnum.h"
-#include "startup/grid_cells.h"
-#include "startup/operator_io.h"
-#include "startup/shared.h"
+#include "shared/background_read.h"
+#include "shared/grid_cells.h"
+#include "shared/operator_io.h"
+#include "shared/shared.h"
 
 #include <QAction>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/odbc.h"
-#include "startup/operator_io.h"
-#include "startup/shared.h"
+#include "shared/operator_io.h"
+#include "shared/shared.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "itemcard/reference_files.h"
 #include "platform/textnum.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 
 #include <cmath>
 #include <limits>

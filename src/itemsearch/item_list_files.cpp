@@ -1,6 +1,6 @@
 #include "itemsearch/item_list_files.h"
 
-#include "startup/settings.h"
+#include "shared/settings.h"
 
 #include <QCollator>
 #include <QDir>

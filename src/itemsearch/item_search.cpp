@@ -2,7 +2,6 @@
 // item list. List files and transfers live in files of their own.
 #include "itemsearch/item_search.h"
 
-#include "controls/background_read.h"
 #include "controls/form_layout.h"
 #include "controls/igrid.h"
 #include "controls/litebtnctrl.h"
@@ -11,10 +10,11 @@
 #include "platform/odbc.h"
 #include "platform/sqltext.h"
 #include "platform/textnum.h"
-#include "startup/grid_cells.h"
-#include "startup/operator_io.h"
-#include "startup/pictures.h"
-#include "startup/shared.h"
+#include "shared/background_read.h"
+#include "shared/grid_cells.h"
+#include "shared/operator_io.h"
+#include "shared/pictures.h"
+#include "shared/shared.h"
 
 #include <QApplication>
 #include <QCheckBox>

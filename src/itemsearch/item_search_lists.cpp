@@ -6,7 +6,7 @@
 #include "itemsearch/item_search.h"
 #include "platform/readers.h"
 #include "platform/textnum.h"
-#include "startup/operator_io.h"
+#include "shared/operator_io.h"
 
 #include <QCheckBox>
 #include <QDir>

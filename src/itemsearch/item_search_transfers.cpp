@@ -2,7 +2,7 @@
 // They change the grids only: the lootdrop grid's next save stores its rows.
 #include "controls/igrid.h"
 #include "itemsearch/item_search.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 
 IGrid* item_search::lootdrop_grid() const { return main_.lootdropE; }
 

@@ -1,4 +1,4 @@
-#include "controls/background_read.h"
+#include "shared/background_read.h"
 
 #include "platform/worker.h"
 

@@ -1,9 +1,9 @@
-#include "startup/grid_cells.h"
+#include "shared/grid_cells.h"
 
 #include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/textnum.h"
-#include "startup/operator_io.h"
+#include "shared/operator_io.h"
 
 #include <cmath>
 

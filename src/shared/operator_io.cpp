@@ -1,4 +1,4 @@
-#include "startup/operator_io.h"
+#include "shared/operator_io.h"
 
 #include "platform/odbc.h"
 

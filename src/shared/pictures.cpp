@@ -1,4 +1,4 @@
-#include "startup/pictures.h"
+#include "shared/pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>

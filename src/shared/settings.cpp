@@ -1,7 +1,7 @@
-#include "startup/settings.h"
+#include "shared/settings.h"
 
 #include "platform/readers.h"
-#include "startup/operator_io.h"
+#include "shared/operator_io.h"
 
 DbSettings db_settings;
 

@@ -1,9 +1,9 @@
-#include "startup/shared.h"
+#include "shared/shared.h"
 
 #include "controls/igrid.h"
 #include "platform/textnum.h"
-#include "startup/operator_io.h"
-#include "startup/settings.h"
+#include "shared/operator_io.h"
+#include "shared/settings.h"
 
 #include <QRegularExpression>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "startup/music_player.h"
+#include "startwindow/music_player.h"
 
 #include <QAudioOutput>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "startup/splash.h"
+#include "startwindow/splash.h"
 
 #include "controls/form_layout.h"
 #include "controls/litebtnctrl.h"
-#include "startup/music_player.h"
-#include "startup/operator_io.h"
-#include "startup/settings.h"
+#include "shared/operator_io.h"
+#include "shared/settings.h"
+#include "startwindow/music_player.h"
 
 #include <QCloseEvent>
 #include <QLabel>

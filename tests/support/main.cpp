@@ -1,6 +1,6 @@
 // Tests run with a QApplication on the offscreen platform, so windows and
 // widgets work without a screen.
-#include "startup/app_start.h"
+#include "app/app_start.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "support/testdb.h"
 
 #include "platform/readers.h"
-#include "startup/shared.h"
+#include "shared/shared.h"
 
 #include <unistd.h>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 // can run in parallel and never see each other's rows.
 
 #include "platform/odbc.h"
-#include "startup/operator_io.h"
-#include "startup/settings.h"
+#include "shared/operator_io.h"
+#include "shared/settings.h"
 
 #include <gtest/gtest.h>
 #include <QString>
