@@ -37,18 +37,6 @@ QString id_column(const QString& table) { return table == u"lootdrop"_s ? u"id"_
 
 const std::array<QString, 3> kTables = {u"lootdrop"_s, u"lootdrop_entries"_s, u"loottable_entries"_s};
 
-void run(const QString& statement) {
-  sql_text = statement;
-  db_conn.execute(sql_text);
-}
-
-// A statement that may take a while, on a worker thread while the window
-// stays on screen.
-void run_long(const QString& statement, QLabel& out) {
-  sql_text = statement;
-  run_painted([&statement] { db_conn.execute(statement); }, out);
-}
-
 }  // namespace
 
 namespace reorg_sql {
@@ -309,14 +297,14 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
       // One statement per move and table would cost a scan of
       // loottable_entries per lootdrop where it has no key on lootdrop_id:
       // the list of moves goes to the server, and the rows move by ranges.
-      run(reorg_sql::drop_moves());
-      run(reorg_sql::create_moves());
+      execute_sql(reorg_sql::drop_moves());
+      execute_sql(reorg_sql::create_moves());
       send_moves(moves);
       move_rows(moves);
     }
     // The program's own lootdrop keeps being its own under the new id.
-    if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
-    if (!moves.empty()) run(reorg_sql::drop_moves());
+    if (own_dest != 0) execute_sql(reorg_sql::move_own_lootdrop(own_dest));
+    if (!moves.empty()) execute_sql(reorg_sql::drop_moves());
     transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
@@ -339,12 +327,12 @@ void lootdrop_reorg::shift_up(std::int64_t count) {
     const std::int64_t first = std::max<std::int64_t>(0, last - static_cast<std::int64_t>(pacer.size()) + 1);
     out->setText(u"Moving from #"_s + n(first) + u" to #"_s + n(first + 1));
     repaint_now(out);
-    for (const QString& table : {kTables[0], kTables[1]}) run(reorg_sql::shift_range_up(table, first, last));
+    for (const QString& table : {kTables[0], kTables[1]}) execute_sql(reorg_sql::shift_range_up(table, first, last));
     last = first - 1;
     pacer.done();
   }
   by_loottable_ranges([count](std::int64_t first, std::int64_t last) {
-    run(reorg_sql::shift_links_up(first, last, count - 1));
+    execute_sql(reorg_sql::shift_links_up(first, last, count - 1));
     return true;
   });
 }
@@ -359,7 +347,7 @@ void lootdrop_reorg::send_moves(const Moves& moves) {
         progress_observer(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second));
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_throttled(out);
-    run_long(reorg_sql::insert_moves(moves, from, kBatch), *out);
+    execute_sql_painted(reorg_sql::insert_moves(moves, from, kBatch), *out);
   }
 }
 
@@ -371,7 +359,7 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
     out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
     repaint_now(out);
     for (const QString& table : {kTables[0], kTables[1]})
-      run_long(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
+      execute_sql_painted(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
     from = last + 1;
     pacer.done();
   }
@@ -380,7 +368,7 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
   by_loottable_ranges([this](std::int64_t first, std::int64_t last) {
     out->setText(u"Relinking loottable #"_s + n(first));
     repaint_now(out);
-    run_long(reorg_sql::move_links(first, last), *out);
+    execute_sql_painted(reorg_sql::move_links(first, last), *out);
     return true;
   });
 }

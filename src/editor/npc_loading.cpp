@@ -238,14 +238,14 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
   const QVariant npc = grid.CellValue(lRow, 1);
   // Column 1 goes in as the text it shows; an operator's text is escaped.
   const QString npc_id = grid_cells::number(npc) ? grid_cells::sql_value(npc) : npc.toString();
-  sql_text = npc_sql::set_loottable(*loottable_id, npc_id);
+  const QString statement = npc_sql::set_loottable(*loottable_id, npc_id);
   try {
     // A grid save that lost the server dropped the connection; connect again
     // rather than fail on every edit until something else does.
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     // Its rollback drops a link lost meanwhile.
     db::Transaction transaction(db_conn);
-    db_conn.execute(sql_text);
+    execute_sql(statement);
     transaction.commit();
   } catch (const db::Error& e) {
     report_transaction_failure(u"Storing the NPC's loottable"_s, e);

@@ -21,6 +21,11 @@ std::int32_t sel_loottable_row = 0;
 std::int32_t sel_lootdrop_row = 0;
 QString skill_text;
 
+long long execute_sql(const QString& statement) {
+  sql_text = statement;
+  return db_conn.execute(sql_text);
+}
+
 namespace {
 
 // A value enters the connection string whole, never as further attributes (a

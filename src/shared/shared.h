@@ -23,6 +23,10 @@ extern std::int32_t sel_loottable_row;
 extern std::int32_t sel_lootdrop_row;
 extern QString skill_text;
 
+// Puts `statement` in sql_text and runs it on db_conn: the count of rows it
+// changed (-1 when unknown). Throws db::Error when it fails.
+long long execute_sql(const QString& statement);
+
 // The connection string open_db builds from the settings.
 QString connection_string();
 
