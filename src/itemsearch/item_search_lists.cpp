@@ -1,5 +1,4 @@
 // The item search window's list files: export, import and the file list.
-#include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "itemsearch/item_list_files.h"
@@ -25,10 +24,6 @@ const QString kImportFailed = u"Error in file - could be missing file, or it was
 
 QString refused_name(const QString& name) {
   return u"The list name \""_s + name + u"\" cannot be used: a list name must not hold \"/\" or \"\\\"."_s;
-}
-
-QString cell_text(const IGrid& grid, int row, int col) {
-  return GridModel::display_text(GridModel::to_cell(grid.CellValue(row, col)));
 }
 
 // An empty field is an empty cell, as a blank row's cells are.
@@ -60,7 +55,7 @@ void item_search::export_lst_Click() {
     }
   }
   QString text;
-  for (int i = 1; i <= rows; ++i) text += cell_text(*itms, i, 1) + u'\t' + cell_text(*itms, i, 2) + u"\r\n"_s;
+  for (int i = 1; i <= rows; ++i) text += itms->cell_text(i, 1) + u'\t' + itms->cell_text(i, 2) + u"\r\n"_s;
 
   QDir().mkpath(item_lists::list_folder());
   QSaveFile file(*path);
