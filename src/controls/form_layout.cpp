@@ -39,6 +39,12 @@ QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& te
   return box;
 }
 
+void bring_to_front(QWidget& window) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
 WaitPointer::WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void WaitPointer::release() {

@@ -178,9 +178,7 @@ void item_search::load() {
 void item_search::open_window(const LootEditorGrids& main) {
   main_ = main;
   load();
-  show();
-  raise();
-  activateWindow();
+  bring_to_front(*this);
 }
 
 void item_search::unload() {
