@@ -172,32 +172,12 @@ void report_transaction_failure(const QString& what, const db::Error& error) {
   report_after_rollback(what, db_conn.last_rollback(), error);
 }
 
-namespace {
-
-// No loot table, lootdrop or grid row is current.
-void forget_current_loot() {
+void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
+  loottableE.Clear();
+  lootdropE.Clear();
+  // No loot table, lootdrop or grid row is current.
   cur_loottable_id = 0;
   cur_lootdrop_id = 0;
   sel_loottable_row = 0;
   sel_lootdrop_row = 0;
-}
-
-}  // namespace
-
-void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
-  loottableE.Clear();
-  lootdropE.Clear();
-  forget_current_loot();
-}
-
-void reset_shared_state() {
-  db_rs.close();
-  db_conn.rollback();
-  db_conn.close();
-  sql_text.clear();
-  rec_count = 0;
-  own_lootdrop_id = 0;
-  forget_current_loot();
-  cur_item_id = 0;
-  skill_text.clear();
 }

@@ -63,6 +63,3 @@ void report_transaction_failure(const QString& what, const db::Error& error);
 // operation does that may have left them naming lootdrops that are gone or
 // now carry another id.
 void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE);
-
-// Every shared value back to its start (none, empty, 0). For tests.
-void reset_shared_state();
