@@ -58,6 +58,9 @@ QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& te
 QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
                          const QFont& font);
 
+// The widget fills its background with white, whatever its parent shows.
+void make_white(QWidget* widget);
+
 // Shows the window (when hidden) in front of the others, with the focus.
 void bring_to_front(QWidget& window);
 

@@ -54,10 +54,7 @@ Zone_Search::Zone_Search(QLabel& zonename, QWidget* parent)
   setWindowTitle(u"Zone Search"_s);
   setFixedSize(twips_to_px(6930), twips_to_px(8850));
   move(twips_to_px(7800), twips_to_px(1980));
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  make_white(this);
 
   zonegrid = new IGrid(this);
   zonegrid->setObjectName(u"zonegrid"_s);

@@ -113,13 +113,6 @@ struct SessionEnd {
   }
 };
 
-void make_white(QWidget* w) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  w->setPalette(pal);
-  w->setAutoFillBackground(true);
-}
-
 }  // namespace
 
 void ItemRows::begin(int rows) {
