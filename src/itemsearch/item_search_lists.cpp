@@ -22,8 +22,15 @@ namespace {
 
 const QString kImportFailed = u"Error in file - could be missing file, or it was not found"_s;
 
-QString refused_name(const QString& name) {
-  return u"The list name \""_s + name + u"\" cannot be used: a list name must not hold \"/\" or \"\\\"."_s;
+// The file of the named list; nothing, after telling the operator, for a
+// name that cannot be a file's.
+std::optional<QString> list_file_or_refusal(const QString& name) {
+  std::optional<QString> path = item_lists::list_file(name);
+  if (!path) {
+    operator_io().message(u"The list name \""_s + name +
+                          u"\" cannot be used: a list name must not hold \"/\" or \"\\\"."_s);
+  }
+  return path;
 }
 
 // An empty field is an empty cell, as a blank row's cells are.
@@ -39,12 +46,8 @@ void item_search::refresh_file_list() {
 }
 
 void item_search::export_lst_Click() {
-  const QString name = list_name_field->text();
-  const std::optional<QString> path = item_lists::list_file(name);
-  if (!path) {
-    operator_io().message(refused_name(name));
-    return;
-  }
+  const std::optional<QString> path = list_file_or_refusal(list_name_field->text());
+  if (!path) return;
   const int rows = itms->RowCount();
   // A comma in a name would not survive the older tools' readers: the list
   // itself shows "_" from now on.
@@ -68,12 +71,8 @@ void item_search::export_lst_Click() {
 }
 
 void item_search::import_list_Click() {
-  const QString name = list_name_field->text();
-  const std::optional<QString> path = item_lists::list_file(name);
-  if (!path) {
-    operator_io().message(refused_name(name));
-    return;
-  }
+  const std::optional<QString> path = list_file_or_refusal(list_name_field->text());
+  if (!path) return;
   const std::optional<QString> text = readers::read_text_file(*path);
   if (!text) {
     operator_io().message(kImportFailed);
