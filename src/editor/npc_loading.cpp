@@ -197,11 +197,7 @@ void NpcLoading::LiteBtnCtrl1_Click() {
 
 void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int, int lRow, int) {
   if (lRow == 0) return;
-  w_.loottableE->Clear();
-  w_.lootdropE->Clear();
-  cur_lootdrop_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
+  empty_loot_grids(*w_.loottableE, *w_.lootdropE);
   // A cell that holds no number names no loot table.
   cur_loottable_id = grid_cells::id(w_.allgrids->CellValue(lRow, 5)).value_or(0);
   if (cur_loottable_id == 0) return;
