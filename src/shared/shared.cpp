@@ -172,12 +172,15 @@ void report_transaction_failure(const QString& what, const db::Error& error) {
   report_after_rollback(what, db_conn.last_rollback(), error);
 }
 
-void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
-  loottableE.Clear();
-  lootdropE.Clear();
-  // No loot table, lootdrop or grid row is current.
+void forget_current_loot() {
   cur_loottable_id = 0;
   cur_lootdrop_id = 0;
   sel_loottable_row = 0;
   sel_lootdrop_row = 0;
+}
+
+void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
+  loottableE.Clear();
+  lootdropE.Clear();
+  forget_current_loot();
 }

@@ -59,6 +59,9 @@ void report_after_rollback(const QString& what, db::Rollback outcome, const db::
 // has ended without commit: the outcome is the connection's last rollback.
 void report_transaction_failure(const QString& what, const db::Error& error);
 
+// No loot table, lootdrop or grid row is current.
+void forget_current_loot();
+
 // Both lower grids of the main window empty and nothing current: what every
 // operation does that may have left them naming lootdrops that are gone or
 // now carry another id.

@@ -11,10 +11,7 @@ void reset_shared_state() {
   sql_text.clear();
   rec_count = 0;
   own_lootdrop_id = 0;
-  cur_loottable_id = 0;
-  cur_lootdrop_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
+  forget_current_loot();
   cur_item_id = 0;
   skill_text.clear();
 }
