@@ -10,6 +10,7 @@
 #include "shared/settings.h"
 #include "shared/shared.h"
 #include "support.h"
+#include "support/shared_state.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,7 +63,7 @@ struct Editor {
   }
   ~Editor() {
     window.reset();
-    reset_shared_state();
+    testing_support::reset_shared_state();
   }
   std::unique_ptr<KorvexLoot> window;
   LootdropGrid* drops = nullptr;

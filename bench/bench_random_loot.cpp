@@ -9,6 +9,7 @@
 #include "shared/settings.h"
 #include "shared/shared.h"
 #include "support.h"
+#include "support/shared_state.h"
 
 #include <benchmark/benchmark.h>
 #include <QLineEdit>
@@ -60,7 +61,7 @@ void BM_RandomLootLevelRange(benchmark::State& state) {
   if (lootdrops == 0 || custom_lootdrops() != 0) state.SkipWithError("the custom loot was not made and removed");
   s.unload();
   window.reset();
-  reset_shared_state();
+  testing_support::reset_shared_state();
 }
 BENCHMARK(BM_RandomLootLevelRange)->Iterations(5)->Unit(benchmark::kMillisecond);
 

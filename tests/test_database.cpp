@@ -359,7 +359,7 @@ TEST_F(Database, AWriteThatIsNotCommittedTellsWhatBecameOfItsChanges) {
       {"read-only read inside the write",
        [&](db::Transaction&) {
          insert();
-         EXPECT_THROW(db_rs.open_read_only(QStringLiteral("SELECT 1"), db_conn), db::Error);
+         EXPECT_THROW(testing_support::open_read_only(db_rs, QStringLiteral("SELECT 1"), db_conn), db::Error);
          EXPECT_TRUE(db_conn.in_transaction());
        },
        true, db::Rollback::undone},

@@ -1,4 +1,5 @@
 #include "editor/repair_commands.h"
+#include "support/repair_steps.h"
 #include "test_repair_support.h"
 
 #include <QAction>
@@ -52,9 +53,9 @@ class RepairCommandsTest : public RepairTest {
 };
 
 TEST_F(RepairCommandsTest, StatementTexts) {
-  EXPECT_EQ(repair_sql::new_loottable(101),
+  EXPECT_EQ(repair_steps::new_loottable(101),
             u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES (101,\"ZiridezivuR3\",1,1000,0,0)"_s);
-  EXPECT_EQ(repair_sql::new_loottable_entry(101, 500),
+  EXPECT_EQ(repair_steps::new_loottable_entry(101, 500),
             u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
             "VALUES (101,500,1,1,0,100)"_s);
   EXPECT_EQ(repair_sql::delete_lootdrop(7),
@@ -122,9 +123,9 @@ TEST_F(RepairCommandsTest, MakeLoottablesLeavesWhatTheStepsOneNpcAtATimeLeave) {
       cells << row.section(u'|', 1);
       continue;
     }
-    steps.exec(repair_sql::new_loottable(next));
-    steps.exec(repair_sql::new_loottable_entry(next, own_lootdrop_id));
-    steps.exec(repair_sql::set_npc_loottable(next, npc.toInt()));
+    steps.exec(repair_steps::new_loottable(next));
+    steps.exec(repair_steps::new_loottable_entry(next, own_lootdrop_id));
+    steps.exec(repair_steps::set_npc_loottable(next, npc.toInt()));
     cells << QString::number(next++);
   }
   for (const QString& query :

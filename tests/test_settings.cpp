@@ -1,5 +1,6 @@
 #include "shared/settings.h"
 #include "shared/shared.h"
+#include "support/shared_state.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
@@ -156,7 +157,7 @@ TEST_F(SettingsTest, ControlCharactersInAFieldRefuseTheFile) {
   open_db(db_rs, db_conn);
   db_rs.open(QStringLiteral("SELECT CURRENT_USER()"), db_conn);
   EXPECT_TRUE(db_rs.field(0).text().startsWith(server.user + u'@')) << db_rs.field(0).text().toStdString();
-  reset_shared_state();
+  testing_support::reset_shared_state();
 
   // A control character in any field would cut or bend the connection
   // string: the file is refused as a whole.

@@ -39,6 +39,19 @@ QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& te
   return box;
 }
 
+void make_white(QWidget* widget) {
+  QPalette pal = widget->palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  widget->setPalette(pal);
+  widget->setAutoFillBackground(true);
+}
+
+void bring_to_front(QWidget& window) {
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
 WaitPointer::WaitPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
 void WaitPointer::release() {

@@ -2,7 +2,8 @@
 // Window layouts are given in twips (15 to a pixel at 96 dots per inch) and
 // name Windows fonts; these helpers turn both into what this system has, and
 // make the plain controls every window places: labels and text boxes, the
-// hourglass of long operations, and the one window of a kind.
+// hourglass of long operations, and the one window of a kind, brought to the
+// front.
 
 #include <QColor>
 #include <QFont>
@@ -56,6 +57,12 @@ QLabel* make_label(QWidget* parent, const QString& name, const QString& text, co
 QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect);
 QLineEdit* make_text_box(QWidget* parent, const QString& name, const QString& text, const QRect& rect,
                          const QFont& font);
+
+// The widget fills its background with white, whatever its parent shows.
+void make_white(QWidget* widget);
+
+// Shows the window (when hidden) in front of the others, with the focus.
+void bring_to_front(QWidget& window);
 
 // The hourglass over the whole program until the scope ends, however it
 // ends; release() brings the default pointer back early (before a message is

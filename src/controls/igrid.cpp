@@ -187,6 +187,9 @@ void IGrid::setColVisible(int col, bool visible) {
 
 QVariant IGrid::CellValue(int row, int col) const { return m_model->cell(row - 1, col - 1); }
 void IGrid::setCellValue(int row, int col, const QVariant& value) { m_model->set_cell(row - 1, col - 1, value); }
+QString IGrid::cell_text(int row, int col) const {
+  return GridModel::display_text(GridModel::to_cell(CellValue(row, col)));
+}
 
 bool IGrid::CellSelected(int row, int col) const {
   if (!m_model->contains(row - 1, col - 1)) return false;

@@ -31,6 +31,9 @@ class IGrid : public QWidget {
   // Reading outside the grid gives nothing; writing outside it is ignored.
   QVariant CellValue(int row, int col) const;
   void setCellValue(int row, int col, const QVariant& value);
+  // The text the cell shows (numbers as the program writes them everywhere
+  // else); empty for an empty cell or one outside the grid.
+  QString cell_text(int row, int col) const;
   // Callers pass column 1 to ask whether a row is selected.
   bool CellSelected(int row, int col) const;
   int CurRow() const;  // 0 when no row is current

@@ -18,11 +18,6 @@ namespace {
 // The copy's own column, numbering the entries in the order they are read.
 const QString kSeq = u"kept_seq"_s;
 
-void run(const QString& statement) {
-  sql_text = statement;
-  db_conn.execute(sql_text);
-}
-
 // "`a`,`b`" or, with a prefix, "k.`a`,k.`b`".
 QString names(const QStringList& columns, const QString& prefix = QString()) {
   QStringList out;
@@ -80,12 +75,12 @@ class Keeper {
     if (stored_.isEmpty()) return;
     active_ = true;
     // A copy left by a save that failed on this connection goes first.
-    run(u"DROP TEMPORARY TABLE IF EXISTS "_s + copy_);
+    execute_sql(u"DROP TEMPORARY TABLE IF EXISTS "_s + copy_);
     // InnoDB whatever the server's default: a copy that cannot roll back
     // would make every failed save's rollback look incomplete.
-    run(u"CREATE TEMPORARY TABLE "_s + copy_ + u" ("_s + kSeq +
-        u" INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY) ENGINE=InnoDB SELECT "_s + names(stored_) + u" FROM "_s +
-        l_.table + u" WHERE "_s + l_.parent + u'=' + parent_);
+    execute_sql(u"CREATE TEMPORARY TABLE "_s + copy_ + u" ("_s + kSeq +
+                u" INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY) ENGINE=InnoDB SELECT "_s + names(stored_) +
+                u" FROM "_s + l_.table + u" WHERE "_s + l_.parent + u'=' + parent_);
     sql_text = u"SELECT "_s + kSeq + u',' + l_.written.join(u',') + u",("_s +
                (l_.hidden.isEmpty() ? u"0"_s : l_.hidden) + u") FROM "_s + copy_ + u" k ORDER BY "_s + kSeq;
     rs.open(sql_text, db_conn);
@@ -204,10 +199,10 @@ class Keeper {
       if (e.hidden && held_.count(e.key) == 0) whole << e.seq;
     }
     if (!whole.isEmpty()) {
-      run(u"INSERT INTO "_s + l_.table + u" ("_s + names(stored_) + u") SELECT "_s + names(stored_) + u" FROM "_s +
-          copy_ + u" WHERE "_s + kSeq + u" IN ("_s + whole.join(u',') + u')');
+      execute_sql(u"INSERT INTO "_s + l_.table + u" ("_s + names(stored_) + u") SELECT "_s + names(stored_) +
+                  u" FROM "_s + copy_ + u" WHERE "_s + kSeq + u" IN ("_s + whole.join(u',') + u')');
     }
-    run(u"DROP TEMPORARY TABLE "_s + copy_);
+    execute_sql(u"DROP TEMPORARY TABLE "_s + copy_);
   }
 
   // The entries the grid shows, as they are stored now.
@@ -251,8 +246,8 @@ Loaded replace(const Layout& layout, std::int64_t parent_id, const std::vector<Q
   keeper.check_unchanged(loaded);
   keeper.pair(rows);
   keeper.check_catalogue(rows);
-  run(delete_text);
-  for (std::size_t i = 0; i < rows.size(); ++i) run(keeper.insert(i, rows[i], insert_text));
+  execute_sql(delete_text);
+  for (std::size_t i = 0; i < rows.size(); ++i) execute_sql(keeper.insert(i, rows[i], insert_text));
   keeper.restore();
   return {parent_id, keeper.shown_now()};
 }

@@ -88,10 +88,7 @@ KorvexLoot::KorvexLoot(QWidget* parent) : QMainWindow(parent) {
   setFont(ms_sans_serif());
   auto* surface = new QWidget(this);
   surface->setObjectName(u"surface"_s);
-  QPalette pal = surface->palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  surface->setPalette(pal);
-  surface->setAutoFillBackground(true);
+  make_white(surface);
   setCentralWidget(surface);
   build_controls(surface);
   build_menus();

@@ -64,12 +64,14 @@ const kept_entries::Layout kLootdropEntries{
     QStringLiteral("Item"),
     QStringLiteral("the item catalogue")};
 
-class Quiet {
+// While one lives, the grid's current-row changes are the program's own
+// moves, not the operator's: LootdropGrid::own_row_moves_ counts them.
+class OwnRowMoves {
  public:
-  explicit Quiet(int& counter) : counter_(counter) { ++counter_; }
-  ~Quiet() { --counter_; }
-  Quiet(const Quiet&) = delete;
-  Quiet& operator=(const Quiet&) = delete;
+  explicit OwnRowMoves(int& counter) : counter_(counter) { ++counter_; }
+  ~OwnRowMoves() { --counter_; }
+  OwnRowMoves(const OwnRowMoves&) = delete;
+  OwnRowMoves& operator=(const OwnRowMoves&) = delete;
 
  private:
   int& counter_;
@@ -102,7 +104,7 @@ std::vector<LootdropRow> read_lootdrop_rows(std::uint32_t lootdrop_id) {
 
 bool LootdropGrid::decode_lootdropE(bool report_failure) {
   IGrid& grid = *w_.lootdropE;
-  Quiet quiet(quiet_);
+  OwnRowMoves own_moves(own_row_moves_);
   unloaded_ = cur_lootdrop_id;
   try {
     open_db(db_rs, db_conn);
@@ -216,23 +218,23 @@ void LootdropGrid::LiteBtnCtrl2_Click() {
   }
   IGrid& grid = *w_.lootdropE;
   const std::int32_t old_sel = sel_lootdrop_row;
-  int n = 0;
+  int new_row = 0;
   {
-    Quiet quiet(quiet_);
+    OwnRowMoves own_moves(own_row_moves_);
     grid.AddRow();
-    n = grid.RowCount();
+    new_row = grid.RowCount();
     sel_lootdrop_row = 0;
     const db::Field name = db_rs.field(u"name");
-    grid.setCellValue(n, 1, db_rs.field(u"id").number());
-    grid.setCellValue(n, 2, name.is_null() ? QVariant() : QVariant(name.text()));
+    grid.setCellValue(new_row, 1, db_rs.field(u"id").number());
+    grid.setCellValue(new_row, 2, name.is_null() ? QVariant() : QVariant(name.text()));
     const int defaults[] = {1, 1, 50, 0, 127, 1};
-    for (int col = 3; col <= 8; ++col) grid.setCellValue(n, col, defaults[col - 3]);
+    for (int col = 3; col <= 8; ++col) grid.setCellValue(new_row, col, defaults[col - 3]);
     db_rs.close();
   }
   if (save(1)) return;
   // Not stored: take the row back, so grid and database stay as they were.
-  Quiet quiet(quiet_);
-  grid.RemoveRow(n);
+  OwnRowMoves own_moves(own_row_moves_);
+  grid.RemoveRow(new_row);
   sel_lootdrop_row = old_sel;
 }
 
@@ -243,7 +245,7 @@ void LootdropGrid::LiteBtnCtrl3_Click() {
   // Stored first, then taken from the grid: a refusal leaves both as they were.
   if (!store_entries(row)) return;
   {
-    Quiet quiet(quiet_);
+    OwnRowMoves own_moves(own_row_moves_);
     grid.RemoveRow(row);
   }
   decode_lootdropE();
@@ -257,7 +259,7 @@ void LootdropGrid::lootdropE_MouseDown(Qt::MouseButton /*Button*/, Qt::KeyboardM
 }
 
 void LootdropGrid::lootdropE_CurRowChange() {
-  if (quiet_ != 0) return;
+  if (own_row_moves_ != 0) return;
   const int row = w_.lootdropE->CurRow();
   if (row < 1) return;
   sel_lootdrop_row = row;

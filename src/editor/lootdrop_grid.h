@@ -83,5 +83,5 @@ class LootdropGrid : public QObject {
   kept_entries::Loaded loaded_;
   // The grid's own reloads and removals move its current row; those moves
   // are not the operator's and must not change the selection state.
-  int quiet_ = 0;
+  int own_row_moves_ = 0;
 };

@@ -31,23 +31,12 @@ constexpr std::size_t kBatch = 1000;
 // Stray ids named in the message at most.
 constexpr int kStraysShown = 10;
 
-QString n(std::int64_t value) { return textnum::sql_number(static_cast<double>(value)); }
+// An id, count or limit as statements and the progress label write it.
+QString decimal_text(std::int64_t value) { return textnum::sql_number(static_cast<double>(value)); }
 
 QString id_column(const QString& table) { return table == u"lootdrop"_s ? u"id"_s : u"lootdrop_id"_s; }
 
 const std::array<QString, 3> kTables = {u"lootdrop"_s, u"lootdrop_entries"_s, u"loottable_entries"_s};
-
-void run(const QString& statement) {
-  sql_text = statement;
-  db_conn.execute(sql_text);
-}
-
-// A statement that may take a while, on a worker thread while the window
-// stays on screen.
-void run_long(const QString& statement, QLabel& out) {
-  sql_text = statement;
-  run_painted([&statement] { db_conn.execute(statement); }, out);
-}
 
 }  // namespace
 
@@ -67,7 +56,7 @@ QString insert_moves(const Moves& moves, std::size_t from, std::size_t count) {
   const std::size_t end = std::min(moves.size(), from + count);
   for (std::size_t i = from; i < end; ++i) {
     if (i != from) sql += u',';
-    sql += u'(' + n(moves[i].first) + u',' + n(moves[i].second) + u')';
+    sql += u'(' + decimal_text(moves[i].first) + u',' + decimal_text(moves[i].second) + u')';
   }
   return sql;
 }
@@ -78,21 +67,21 @@ QString insert_moves(const Moves& moves, std::size_t from, std::size_t count) {
 QString stray_entries_query(std::int64_t first, std::int64_t last, int limit) {
   return u"SELECT DISTINCT e.lootdrop_id FROM lootdrop_entries e LEFT JOIN lootdrop d ON d.id=e.lootdrop_id "
          "WHERE e.lootdrop_id BETWEEN "_s +
-         n(first) + u" AND "_s + n(last) + u" AND d.id IS NULL LIMIT "_s + n(limit);
+         decimal_text(first) + u" AND "_s + decimal_text(last) + u" AND d.id IS NULL LIMIT "_s + decimal_text(limit);
 }
 
 QString stray_links_query(std::int64_t first, std::int64_t last, std::int64_t last_dest, int limit) {
   return u"SELECT DISTINCT e.lootdrop_id FROM loottable_entries e LEFT JOIN lootdrop d ON d.id=e.lootdrop_id "
          "WHERE e.loottable_id BETWEEN "_s +
-         n(first) + u" AND "_s + n(last) + u" AND e.lootdrop_id BETWEEN 1 AND "_s + n(last_dest) +
-         u" AND d.id IS NULL LIMIT "_s + n(limit);
+         decimal_text(first) + u" AND "_s + decimal_text(last) + u" AND e.lootdrop_id BETWEEN 1 AND "_s +
+         decimal_text(last_dest) + u" AND d.id IS NULL LIMIT "_s + decimal_text(limit);
 }
 
 QString move_range(const QString& table, std::int64_t first, std::int64_t last) {
   const QString column = id_column(table);
   return u"UPDATE "_s + table + u" SET "_s + column + u"=(SELECT dest FROM lootdrop_moves WHERE source="_s + table +
-         u'.' + column + u") WHERE "_s + column + u" BETWEEN "_s + n(first) + u" AND "_s + n(last) + u" AND "_s +
-         column + u" IN (SELECT source FROM lootdrop_moves) ORDER BY "_s + column;
+         u'.' + column + u") WHERE "_s + column + u" BETWEEN "_s + decimal_text(first) + u" AND "_s +
+         decimal_text(last) + u" AND "_s + column + u" IN (SELECT source FROM lootdrop_moves) ORDER BY "_s + column;
 }
 
 QString move_links(std::int64_t first, std::int64_t last) {
@@ -100,25 +89,26 @@ QString move_links(std::int64_t first, std::int64_t last) {
   // ascending order keeps every new id free at its turn.
   return u"UPDATE loottable_entries SET lootdrop_id=(SELECT dest FROM lootdrop_moves WHERE "
          "source=loottable_entries.lootdrop_id) WHERE loottable_id BETWEEN "_s +
-         n(first) + u" AND "_s + n(last) +
+         decimal_text(first) + u" AND "_s + decimal_text(last) +
          u" AND lootdrop_id IN (SELECT source FROM lootdrop_moves) ORDER BY lootdrop_id"_s;
 }
 
 QString shift_range_up(const QString& table, std::int64_t first, std::int64_t last) {
   const QString column = id_column(table);
   return u"UPDATE "_s + table + u" SET "_s + column + u'=' + column + u"+1 WHERE "_s + column + u" BETWEEN "_s +
-         n(first) + u" AND "_s + n(last) + u" ORDER BY "_s + column + u" DESC"_s;
+         decimal_text(first) + u" AND "_s + decimal_text(last) + u" ORDER BY "_s + column + u" DESC"_s;
 }
 
 QString shift_links_up(std::int64_t first, std::int64_t last, std::int64_t top) {
-  return u"UPDATE loottable_entries SET lootdrop_id=lootdrop_id+1 WHERE loottable_id BETWEEN "_s + n(first) +
-         u" AND "_s + n(last) + u" AND lootdrop_id BETWEEN 0 AND "_s + n(top) + u" ORDER BY lootdrop_id DESC"_s;
+  return u"UPDATE loottable_entries SET lootdrop_id=lootdrop_id+1 WHERE loottable_id BETWEEN "_s + decimal_text(first) +
+         u" AND "_s + decimal_text(last) + u" AND lootdrop_id BETWEEN 0 AND "_s + decimal_text(top) +
+         u" ORDER BY lootdrop_id DESC"_s;
 }
 
 QString link_span_query() { return u"SELECT MIN(loottable_id), MAX(loottable_id) FROM loottable_entries"_s; }
 
 QString move_own_lootdrop(std::int64_t dest) {
-  return u"UPDATE variables SET value='"_s + n(dest) + u"' WHERE varname=\"LootdropID\""_s;
+  return u"UPDATE variables SET value='"_s + decimal_text(dest) + u"' WHERE varname=\"LootdropID\""_s;
 }
 
 }  // namespace reorg_sql
@@ -251,7 +241,7 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
       shown << u"..."_s;
       break;
     }
-    shown << n(id);
+    shown << decimal_text(id);
   }
   operator_io().message(u"Lootdrop entries or loottable entries name lootdrops that do not exist: "_s +
                         shown.join(u", "_s) +
@@ -309,14 +299,14 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
       // One statement per move and table would cost a scan of
       // loottable_entries per lootdrop where it has no key on lootdrop_id:
       // the list of moves goes to the server, and the rows move by ranges.
-      run(reorg_sql::drop_moves());
-      run(reorg_sql::create_moves());
+      execute_sql(reorg_sql::drop_moves());
+      execute_sql(reorg_sql::create_moves());
       send_moves(moves);
       move_rows(moves);
     }
     // The program's own lootdrop keeps being its own under the new id.
-    if (own_dest != 0) run(reorg_sql::move_own_lootdrop(own_dest));
-    if (!moves.empty()) run(reorg_sql::drop_moves());
+    if (own_dest != 0) execute_sql(reorg_sql::move_own_lootdrop(own_dest));
+    if (!moves.empty()) execute_sql(reorg_sql::drop_moves());
     transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
@@ -332,19 +322,20 @@ bool lootdrop_reorg::move_lootdrops(const std::vector<std::int64_t>& ids) {
 
 void lootdrop_reorg::shift_up(std::int64_t count) {
   if (progress_observer)
-    for (std::int64_t id = 0; id < count; ++id) progress_observer(u"Moving from #"_s + n(id) + u" to #"_s + n(id + 1));
+    for (std::int64_t id = 0; id < count; ++id)
+      progress_observer(u"Moving from #"_s + decimal_text(id) + u" to #"_s + decimal_text(id + 1));
   // The lootdrops and their entries, by ranges from the top down.
   ChunkPacer pacer(2000, 100, 100000);
   for (std::int64_t last = count - 1; last >= 0;) {
     const std::int64_t first = std::max<std::int64_t>(0, last - static_cast<std::int64_t>(pacer.size()) + 1);
-    out->setText(u"Moving from #"_s + n(first) + u" to #"_s + n(first + 1));
+    out->setText(u"Moving from #"_s + decimal_text(first) + u" to #"_s + decimal_text(first + 1));
     repaint_now(out);
-    for (const QString& table : {kTables[0], kTables[1]}) run(reorg_sql::shift_range_up(table, first, last));
+    for (const QString& table : {kTables[0], kTables[1]}) execute_sql(reorg_sql::shift_range_up(table, first, last));
     last = first - 1;
     pacer.done();
   }
   by_loottable_ranges([count](std::int64_t first, std::int64_t last) {
-    run(reorg_sql::shift_links_up(first, last, count - 1));
+    execute_sql(reorg_sql::shift_links_up(first, last, count - 1));
     return true;
   });
 }
@@ -356,10 +347,11 @@ void lootdrop_reorg::send_moves(const Moves& moves) {
     const std::size_t end = std::min(moves.size(), from + kBatch);
     if (progress_observer)
       for (std::size_t i = from; i < end; ++i)
-        progress_observer(u"Moving from #"_s + n(moves[i].first) + u" to #"_s + n(moves[i].second));
-    out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
+        progress_observer(u"Moving from #"_s + decimal_text(moves[i].first) + u" to #"_s +
+                          decimal_text(moves[i].second));
+    out->setText(u"Moving from #"_s + decimal_text(moves[from].first) + u" to #"_s + decimal_text(moves[from].second));
     repaint_throttled(out);
-    run_long(reorg_sql::insert_moves(moves, from, kBatch), *out);
+    execute_sql_painted(reorg_sql::insert_moves(moves, from, kBatch), *out);
   }
 }
 
@@ -368,19 +360,19 @@ void lootdrop_reorg::move_rows(const Moves& moves) {
   ChunkPacer pacer(2000, 100, 100000);
   for (std::size_t from = 0; from < moves.size();) {
     const std::size_t last = std::min(moves.size(), from + pacer.size()) - 1;
-    out->setText(u"Moving from #"_s + n(moves[from].first) + u" to #"_s + n(moves[from].second));
+    out->setText(u"Moving from #"_s + decimal_text(moves[from].first) + u" to #"_s + decimal_text(moves[from].second));
     repaint_now(out);
     for (const QString& table : {kTables[0], kTables[1]})
-      run_long(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
+      execute_sql_painted(reorg_sql::move_range(table, moves[from].first, moves[last].first), *out);
     from = last + 1;
     pacer.done();
   }
   // The links, by ranges of loot table ids: their key leads with those.
   // The label says so (it would show the last lootdrop's move for seconds).
   by_loottable_ranges([this](std::int64_t first, std::int64_t last) {
-    out->setText(u"Relinking loottable #"_s + n(first));
+    out->setText(u"Relinking loottable #"_s + decimal_text(first));
     repaint_now(out);
-    run_long(reorg_sql::move_links(first, last), *out);
+    execute_sql_painted(reorg_sql::move_links(first, last), *out);
     return true;
   });
 }

@@ -221,12 +221,9 @@ void LoottableGrid::plusrow_Click() {
     db_rs.close();
     const std::uint32_t lootdrop = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
     db::Transaction transaction(db_conn);
-    sql_text = loottable_sql::insert_placeholder_link(cur_loottable_id, lootdrop);
-    db_conn.execute(sql_text);
-    sql_text = loottable_sql::insert_placeholder_entry(lootdrop, item);
-    db_conn.execute(sql_text);
-    sql_text = loottable_sql::insert_placeholder_lootdrop(lootdrop, cur_loottable_id);
-    db_conn.execute(sql_text);
+    execute_sql(loottable_sql::insert_placeholder_link(cur_loottable_id, lootdrop));
+    execute_sql(loottable_sql::insert_placeholder_entry(lootdrop, item));
+    execute_sql(loottable_sql::insert_placeholder_lootdrop(lootdrop, cur_loottable_id));
     transaction.commit();
   } catch (const db::Error& e) {
     db_rs.close();
@@ -253,8 +250,7 @@ void LoottableGrid::removegridrow_Click() {
   }
   try {
     open_db(db_rs, db_conn);
-    sql_text = loottable_sql::delete_link(cur_loottable_id, textnum::sql_number(*lootdrop));
-    db_conn.execute(sql_text);
+    execute_sql(loottable_sql::delete_link(cur_loottable_id, textnum::sql_number(*lootdrop)));
   } catch (const db::Error& e) {
     report_db_error(QStringLiteral("Removing the link to lootdrop ") + textnum::number_text(*lootdrop), e);
     return;

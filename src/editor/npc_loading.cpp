@@ -197,11 +197,7 @@ void NpcLoading::LiteBtnCtrl1_Click() {
 
 void NpcLoading::allgrids_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int, int lRow, int) {
   if (lRow == 0) return;
-  w_.loottableE->Clear();
-  w_.lootdropE->Clear();
-  cur_lootdrop_id = 0;
-  sel_loottable_row = 0;
-  sel_lootdrop_row = 0;
+  empty_loot_grids(*w_.loottableE, *w_.lootdropE);
   // A cell that holds no number names no loot table.
   cur_loottable_id = grid_cells::id(w_.allgrids->CellValue(lRow, 5)).value_or(0);
   if (cur_loottable_id == 0) return;
@@ -238,14 +234,14 @@ void NpcLoading::allgrids_AfterCommitEdit(int lRow, int) {
   const QVariant npc = grid.CellValue(lRow, 1);
   // Column 1 goes in as the text it shows; an operator's text is escaped.
   const QString npc_id = grid_cells::number(npc) ? grid_cells::sql_value(npc) : npc.toString();
-  sql_text = npc_sql::set_loottable(*loottable_id, npc_id);
+  const QString statement = npc_sql::set_loottable(*loottable_id, npc_id);
   try {
     // A grid save that lost the server dropped the connection; connect again
     // rather than fail on every edit until something else does.
     if (!db_conn.is_open()) open_db(db_rs, db_conn);
     // Its rollback drops a link lost meanwhile.
     db::Transaction transaction(db_conn);
-    db_conn.execute(sql_text);
+    execute_sql(statement);
     transaction.commit();
   } catch (const db::Error& e) {
     report_transaction_failure(u"Storing the NPC's loottable"_s, e);

@@ -104,9 +104,8 @@ void make_own_lootdrop() {
     id = first_free_id(QStringLiteral("SELECT id FROM lootdrop WHERE id="));
     db::Transaction transaction(db_conn);
     for (const QString& statement : bootstrap(id)) {
-      sql_text = statement;
       ++started;
-      db_conn.execute(sql_text);
+      execute_sql(statement);
       ++done;
     }
     transaction.commit();
@@ -121,8 +120,7 @@ void make_own_lootdrop() {
       // The removal takes the rows back in the reverse order of the
       // bootstrap: each one removed shortens what is left by one.
       for (const QString& statement : removal(id, count)) {
-        sql_text = statement;
-        db_conn.execute(sql_text);
+        execute_sql(statement);
         --count;
       }
     } catch (const db::Error&) {

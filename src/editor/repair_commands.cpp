@@ -25,22 +25,6 @@ namespace repair_sql {
 
 QString max_loottable_query() { return u"SELECT max(id) FROM loottable"_s; }
 
-QString new_loottable(std::uint32_t loottable_id) {
-  return u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES ("_s +
-         textnum::sql_number(loottable_id) + u",\"ZiridezivuR3\",1,1000,0,0)"_s;
-}
-
-QString new_loottable_entry(std::uint32_t loottable_id, std::uint32_t lootdrop_id) {
-  return u"INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,droplimit,mindrop,probability) "
-         "VALUES ("_s +
-         textnum::sql_number(loottable_id) + u',' + textnum::sql_number(lootdrop_id) + u",1,1,0,100)"_s;
-}
-
-QString set_npc_loottable(std::uint32_t loottable_id, std::int32_t npc_id) {
-  return u"UPDATE npc_types SET loottable_id="_s + textnum::sql_number(loottable_id) + u" WHERE id="_s +
-         textnum::sql_number(npc_id);
-}
-
 QString new_loottables(const std::vector<std::uint32_t>& loottable_ids) {
   QString sql = u"INSERT INTO loottable (id,name,mincash,maxcash,avgcoin,done) VALUES "_s;
   for (std::size_t i = 0; i < loottable_ids.size(); ++i) {
@@ -107,20 +91,10 @@ QString purge_question() { return u"Which LOOTDROP-ID do you wish to purge from 
 
 namespace {
 
-// On a worker thread, while the window stays on screen with `painted`
-// repainted: a statement over a large world takes seconds.
-void run_statement(const QString& statement, QWidget& painted) {
-  sql_text = statement;
-  run_painted([&statement] { db_conn.execute(statement); }, painted);
-}
-
 // Runs the statements in one transaction on the connection as it is.
 void execute_together(const QStringList& statements) {
   db::Transaction transaction(db_conn);
-  for (const QString& statement : statements) {
-    sql_text = statement;
-    db_conn.execute(sql_text);
-  }
+  for (const QString& statement : statements) execute_sql(statement);
   transaction.commit();
 }
 
@@ -192,8 +166,8 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
     // for minutes: the loot tables go in chunks of a few statements each,
     // and the progress label shows the window is alive between them.
     db::Transaction transaction(db_conn);
-    run_statement(repair_sql::drop_npc_loottables(), *w_.out);
-    run_statement(repair_sql::create_npc_loottables(), *w_.out);
+    execute_sql_painted(repair_sql::drop_npc_loottables(), *w_.out);
+    execute_sql_painted(repair_sql::create_npc_loottables(), *w_.out);
     ChunkPacer pacer(1000, 100, 20000);
     const QString total = u'/' + QString::number(todo.size());
     for (std::size_t from = 0; from < todo.size();) {
@@ -204,7 +178,7 @@ bool RepairCommands::make_loottables(std::vector<NewLoottable>& todo) {
       w_.out->setText(u"Making loottables "_s + QString::number(from) + total);
       repaint_now(w_.out);
     }
-    run_statement(repair_sql::drop_npc_loottables(), *w_.out);
+    execute_sql_painted(repair_sql::drop_npc_loottables(), *w_.out);
     transaction.commit();
     w_.out->clear();
     return true;
@@ -224,11 +198,11 @@ void RepairCommands::make_loottable_chunk(const std::vector<NewLoottable>& todo,
     ids.push_back(todo[i].loottable_id);
     npcs.emplace_back(todo[i].npc_id, todo[i].loottable_id);
   }
-  run_statement(repair_sql::new_loottables(ids), *w_.out);
-  run_statement(repair_sql::new_loottable_entries(ids, own_lootdrop_id), *w_.out);
-  run_statement(repair_sql::list_npc_loottables(npcs), *w_.out);
-  run_statement(repair_sql::set_listed_npc_loottables(), *w_.out);
-  run_statement(repair_sql::clear_npc_loottables(), *w_.out);
+  execute_sql_painted(repair_sql::new_loottables(ids), *w_.out);
+  execute_sql_painted(repair_sql::new_loottable_entries(ids, own_lootdrop_id), *w_.out);
+  execute_sql_painted(repair_sql::list_npc_loottables(npcs), *w_.out);
+  execute_sql_painted(repair_sql::set_listed_npc_loottables(), *w_.out);
+  execute_sql_painted(repair_sql::clear_npc_loottables(), *w_.out);
 }
 
 void RepairCommands::LOOTDROP_wipe_Click() {
@@ -278,9 +252,8 @@ void RepairCommands::percX_fix_Click() {
     const QStringList statements = repair_sql::fix_chances();
     db::Transaction transaction(db_conn);
     for (qsizetype i = 0; i < statements.size(); ++i) {
-      sql_text = statements[i];
-      run_painted([&statement = statements[i]] { db_conn.execute(statement); }, label,
-                  u"Fixing chances "_s + QString::number(i + 1) + u'/' + QString::number(statements.size()));
+      execute_sql_painted(statements[i], label,
+                          u"Fixing chances "_s + QString::number(i + 1) + u'/' + QString::number(statements.size()));
     }
     transaction.commit();
   } catch (const db::Error& e) {

@@ -21,13 +21,9 @@ class KorvexLoot;
 // The statement texts of the repair commands, one place per statement.
 namespace repair_sql {
 QString max_loottable_query();
-QString new_loottable(std::uint32_t loottable_id);
-QString new_loottable_entry(std::uint32_t loottable_id, std::uint32_t lootdrop_id);
-QString set_npc_loottable(std::uint32_t loottable_id, std::int32_t npc_id);
-// The same for many loot tables at once: the loot tables and their entries
-// as one INSERT each (the texts above, one row after another), and the NPCs'
-// new loot table ids through a list on the server, where a later row for the
-// same NPC replaces an earlier one.
+// New loot tables for many NPCs at once: the loot tables and their entries
+// as one INSERT each, and the NPCs' new loot table ids through a list on the
+// server, where a later row for the same NPC replaces an earlier one.
 QString new_loottables(const std::vector<std::uint32_t>& loottable_ids);
 QString new_loottable_entries(const std::vector<std::uint32_t>& loottable_ids, std::uint32_t lootdrop_id);
 QString create_npc_loottables();

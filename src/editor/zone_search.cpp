@@ -1,7 +1,6 @@
 #include "editor/zone_search.h"
 
 #include "controls/form_layout.h"
-#include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "platform/odbc.h"
 #include "shared/operator_io.h"
@@ -32,10 +31,6 @@ QStringView trim_blanks(QStringView text) {
   return text.sliced(begin, end - begin);
 }
 
-QString cell_text(const IGrid& grid, int row, int col) {
-  return GridModel::display_text(GridModel::to_cell(grid.CellValue(row, col)));
-}
-
 QPushButton* make_button(QWidget* parent, const QString& name, const QString& caption, const QRect& rect) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
@@ -59,10 +54,7 @@ Zone_Search::Zone_Search(QLabel& zonename, QWidget* parent)
   setWindowTitle(u"Zone Search"_s);
   setFixedSize(twips_to_px(6930), twips_to_px(8850));
   move(twips_to_px(7800), twips_to_px(1980));
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  make_white(this);
 
   zonegrid = new IGrid(this);
   zonegrid->setObjectName(u"zonegrid"_s);
@@ -127,7 +119,7 @@ void Zone_Search::Form_Load() {
 void Zone_Search::paste_Click() {
   const int row = zonegrid->CurRow();
   if (row < 1 || !zonename_) return;
-  zonename_->setText(cell_text(*zonegrid, row, 2));
+  zonename_->setText(zonegrid->cell_text(row, 2));
 }
 
 void Zone_Search::done_Click() { hide(); }
@@ -137,8 +129,8 @@ void Zone_Search::save_data_Click() {
   if (rows == 0) return;
   QString text;
   for (int row = 1; row <= rows; ++row) {
-    text += trim_blanks(cell_text(*zonegrid, row, 1)) + u'\t' + trim_blanks(cell_text(*zonegrid, row, 2)) + u"\t\t"_s +
-            trim_blanks(cell_text(*zonegrid, row, 3)) + u"\r\n"_s;
+    text += trim_blanks(zonegrid->cell_text(row, 1)) + u'\t' + trim_blanks(zonegrid->cell_text(row, 2)) + u"\t\t"_s +
+            trim_blanks(zonegrid->cell_text(row, 3)) + u"\r\n"_s;
   }
   QFile file(results_file());
   // The older tools read the list in the Windows code page.

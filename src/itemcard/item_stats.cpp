@@ -17,9 +17,6 @@ namespace {
 
 const QString kSpellFile = QStringLiteral("resources/spells.txt");
 
-// Pixels of a position given in twips (15 twips to the pixel).
-QRect twips(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
-
 // The invisible spot over the closing glyph: a click (press and release over
 // it with the left button) runs its action.
 class CloseSpot final : public QWidget {
@@ -89,11 +86,11 @@ Item_Stats::Item_Stats(QWidget* parent)
   setPalette(pal);
 
   ITSname = new itemcard::NameLine;
-  card_label(ITSname, this, twips(240, 240, 6255, 375), QColor(255, 128, 0));
+  card_label(ITSname, this, twips_rect(240, 240, 6255, 375), QColor(255, 128, 0));
   ITSname->setFont(times_new_roman(15.75));
 
   itemdescr = new itemcard::CardText;
-  card_label(itemdescr, this, twips(120, 720, 6465, 3285), QColor(255, 255, 192));
+  card_label(itemdescr, this, twips_rect(120, 720, 6465, 3285), QColor(255, 255, 192));
   itemdescr->setWordWrap(true);
   // The default label font of the card, at the size such labels have by default.
   QFont card_font = itemdescr->font();
@@ -101,7 +98,7 @@ Item_Stats::Item_Stats(QWidget* parent)
   itemdescr->setFont(card_font);
 
   Image1 = new CloseSpot(this, [this] { Image1_Click(); });
-  Image1->setGeometry(twips(6360, 0, 405, 405));
+  Image1->setGeometry(twips_rect(6360, 0, 405, 405));
 
   // Presses on the labels do not reach the window, so they start no drag.
   ITSname->installEventFilter(this);
@@ -124,9 +121,7 @@ void Item_Stats::load() {
 
 void Item_Stats::open_window() {
   load();
-  show();
-  raise();
-  activateWindow();
+  bring_to_front(*this);
 }
 
 void Item_Stats::unload() {

@@ -113,13 +113,6 @@ struct SessionEnd {
   }
 };
 
-void make_white(QWidget* w) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  w->setPalette(pal);
-  w->setAutoFillBackground(true);
-}
-
 }  // namespace
 
 void ItemRows::begin(int rows) {
@@ -178,9 +171,7 @@ void item_search::load() {
 void item_search::open_window(const LootEditorGrids& main) {
   main_ = main;
   load();
-  show();
-  raise();
-  activateWindow();
+  bring_to_front(*this);
 }
 
 void item_search::unload() {

@@ -1,5 +1,4 @@
 // The item search window's list files: export, import and the file list.
-#include "controls/grid_model.h"
 #include "controls/igrid.h"
 #include "controls/repaint.h"
 #include "itemsearch/item_list_files.h"
@@ -23,12 +22,15 @@ namespace {
 
 const QString kImportFailed = u"Error in file - could be missing file, or it was not found"_s;
 
-QString refused_name(const QString& name) {
-  return u"The list name \""_s + name + u"\" cannot be used: a list name must not hold \"/\" or \"\\\"."_s;
-}
-
-QString cell_text(const IGrid& grid, int row, int col) {
-  return GridModel::display_text(GridModel::to_cell(grid.CellValue(row, col)));
+// The file of the named list; nothing, after telling the operator, for a
+// name that cannot be a file's.
+std::optional<QString> list_file_or_refusal(const QString& name) {
+  std::optional<QString> path = item_lists::list_file(name);
+  if (!path) {
+    operator_io().message(u"The list name \""_s + name +
+                          u"\" cannot be used: a list name must not hold \"/\" or \"\\\"."_s);
+  }
+  return path;
 }
 
 // An empty field is an empty cell, as a blank row's cells are.
@@ -44,12 +46,8 @@ void item_search::refresh_file_list() {
 }
 
 void item_search::export_lst_Click() {
-  const QString name = list_name_field->text();
-  const std::optional<QString> path = item_lists::list_file(name);
-  if (!path) {
-    operator_io().message(refused_name(name));
-    return;
-  }
+  const std::optional<QString> path = list_file_or_refusal(list_name_field->text());
+  if (!path) return;
   const int rows = itms->RowCount();
   // A comma in a name would not survive the older tools' readers: the list
   // itself shows "_" from now on.
@@ -60,7 +58,7 @@ void item_search::export_lst_Click() {
     }
   }
   QString text;
-  for (int i = 1; i <= rows; ++i) text += cell_text(*itms, i, 1) + u'\t' + cell_text(*itms, i, 2) + u"\r\n"_s;
+  for (int i = 1; i <= rows; ++i) text += itms->cell_text(i, 1) + u'\t' + itms->cell_text(i, 2) + u"\r\n"_s;
 
   QDir().mkpath(item_lists::list_folder());
   QSaveFile file(*path);
@@ -73,12 +71,8 @@ void item_search::export_lst_Click() {
 }
 
 void item_search::import_list_Click() {
-  const QString name = list_name_field->text();
-  const std::optional<QString> path = item_lists::list_file(name);
-  if (!path) {
-    operator_io().message(refused_name(name));
-    return;
-  }
+  const std::optional<QString> path = list_file_or_refusal(list_name_field->text());
+  if (!path) return;
   const std::optional<QString> text = readers::read_text_file(*path);
   if (!text) {
     operator_io().message(kImportFailed);

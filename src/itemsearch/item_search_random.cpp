@@ -171,9 +171,9 @@ class InsertBatch {
   }
   void flush() {
     if (rows_.isEmpty()) return;
-    sql_text = build_(rows_);
+    const QString statement = build_(rows_);
     rows_.clear();
-    db_conn.execute(sql_text);
+    execute_sql(statement);
   }
 
  private:
@@ -296,10 +296,7 @@ void item_search::delete_custom_loot_Click() {
       const QStringList some = ids.mid(start, kRowsPerStatement);
       out->setText(u"Working on "_s + textnum::number_text(double(start + some.size())) + of_count);
       repaint_throttled(this);
-      for (const QString& statement : random_loot_sql::delete_custom_lootdrops(some)) {
-        sql_text = statement;
-        db_conn.execute(sql_text);
-      }
+      for (const QString& statement : random_loot_sql::delete_custom_lootdrops(some)) execute_sql(statement);
     }
     transaction.commit();
   } catch (const db::Error& e) {

@@ -622,10 +622,6 @@ void ResultSet::read_only(Connection& conn, const std::function<void()>& query) 
   query();
 }
 
-void ResultSet::open_read_only(const QString& sql, Connection& conn) {
-  read_only(conn, [&] { open(sql, conn); });
-}
-
 void ResultSet::move_next() {
   if (current_ < rows_) ++current_;
 }

@@ -229,12 +229,6 @@ class ResultSet {
   // Runs the query on the connection and reads its whole result. A result
   // set that is still open is closed first. Throws db::Error.
   void open(const QString& sql, Connection& conn);
-  // open() inside a read-only transaction that is rolled back before this
-  // returns, however it ends: the query can read the database but change
-  // nothing in it, and the connection is back in autocommit mode afterwards.
-  // Refused (db::Error, nothing sent) while the connection has a transaction
-  // open, which starting another would commit.
-  void open_read_only(const QString& sql, Connection& conn);
   // Runs the query and hands its rows to `reader` as they are fetched, a
   // block at a time, keeping none of them: for a result too large to hold
   // twice. The result set is closed first and stays closed. Throws
@@ -250,9 +244,13 @@ class ResultSet {
   // on a worker only when a failed read may end it (as read_only does).
   void read(const QString& sql, Connection& conn, RowReader& reader);
   // Runs `query` (a read through this result set) inside a read-only
-  // transaction, as open_read_only does. The transaction is begun and ended
-  // on this thread even when `query` reads on a worker thread: the driver
-  // keeps a lock of the connection across some of those calls, which another
+  // transaction that is rolled back before this returns, however it ends:
+  // the query can read the database but change nothing in it, and the
+  // connection is back in autocommit mode afterwards. Refused (db::Error,
+  // nothing sent) while the connection has a transaction open, which
+  // starting another would commit. The transaction is begun and ended on
+  // this thread even when `query` reads on a worker thread: the driver keeps
+  // a lock of the connection across some of those calls, which another
   // thread would then wait for forever.
   void read_only(Connection& conn, const std::function<void()>& query);
   void close();

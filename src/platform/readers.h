@@ -25,7 +25,6 @@ std::optional<QString> read_text_file(const QString& path);
 class LineReader {
  public:
   explicit LineReader(QString text) : text_(std::move(text)) {}
-  bool at_end() const { return pos_ >= text_.size(); }
   // The next line; nothing at the end of the text.
   std::optional<QString> next();
 

@@ -1,6 +1,7 @@
 #include "shared/background_read.h"
 
 #include "platform/worker.h"
+#include "shared/shared.h"
 
 #include <QLabel>
 #include <QWidget>
@@ -20,6 +21,16 @@ void run_painted(const std::function<void()>& work, QLabel& label, const QString
     shown.tick();
     refresh_windows_throttled();
   });
+}
+
+void execute_sql_painted(const QString& statement, QWidget& painted) {
+  sql_text = statement;
+  run_painted([&statement] { db_conn.execute(statement); }, painted);
+}
+
+void execute_sql_painted(const QString& statement, QLabel& label, const QString& phase) {
+  sql_text = statement;
+  run_painted([&statement] { db_conn.execute(statement); }, label, phase);
 }
 
 BackgroundRead::BackgroundRead(db::RowReader& rows, QLabel& label, QString prefix, int first_shown, QWidget& repainted,

@@ -30,6 +30,12 @@ void run_painted(const std::function<void()>& work, QWidget& painted);
 // what it says afterwards is the caller's.
 void run_painted(const std::function<void()>& work, QLabel& label, const QString& phase);
 
+// execute_sql through run_painted, for a statement that may take seconds on a
+// large world: sql_text is written here, on the window's thread, and the
+// worker only runs the statement.
+void execute_sql_painted(const QString& statement, QWidget& painted);
+void execute_sql_painted(const QString& statement, QLabel& label, const QString& phase);
+
 // A result read block by block into `rows` on a worker thread, while this
 // thread counts the rows read in a progress label ("<prefix>k/<count>", as
 // ProgressLabel shows it, once for every row and in order). The read goes

@@ -21,6 +21,11 @@ std::int32_t sel_loottable_row = 0;
 std::int32_t sel_lootdrop_row = 0;
 QString skill_text;
 
+long long execute_sql(const QString& statement) {
+  sql_text = statement;
+  return db_conn.execute(sql_text);
+}
+
 namespace {
 
 // A value enters the connection string whole, never as further attributes (a
@@ -167,9 +172,6 @@ void report_transaction_failure(const QString& what, const db::Error& error) {
   report_after_rollback(what, db_conn.last_rollback(), error);
 }
 
-namespace {
-
-// No loot table, lootdrop or grid row is current.
 void forget_current_loot() {
   cur_loottable_id = 0;
   cur_lootdrop_id = 0;
@@ -177,22 +179,8 @@ void forget_current_loot() {
   sel_lootdrop_row = 0;
 }
 
-}  // namespace
-
 void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE) {
   loottableE.Clear();
   lootdropE.Clear();
   forget_current_loot();
-}
-
-void reset_shared_state() {
-  db_rs.close();
-  db_conn.rollback();
-  db_conn.close();
-  sql_text.clear();
-  rec_count = 0;
-  own_lootdrop_id = 0;
-  forget_current_loot();
-  cur_item_id = 0;
-  skill_text.clear();
 }

@@ -23,6 +23,10 @@ extern std::int32_t sel_loottable_row;
 extern std::int32_t sel_lootdrop_row;
 extern QString skill_text;
 
+// Puts `statement` in sql_text and runs it on db_conn: the count of rows it
+// changed (-1 when unknown). Throws db::Error when it fails.
+long long execute_sql(const QString& statement);
+
 // The connection string open_db builds from the settings.
 QString connection_string();
 
@@ -55,10 +59,10 @@ void report_after_rollback(const QString& what, db::Rollback outcome, const db::
 // has ended without commit: the outcome is the connection's last rollback.
 void report_transaction_failure(const QString& what, const db::Error& error);
 
+// No loot table, lootdrop or grid row is current.
+void forget_current_loot();
+
 // Both lower grids of the main window empty and nothing current: what every
 // operation does that may have left them naming lootdrops that are gone or
 // now carry another id.
 void empty_loot_grids(IGrid& loottableE, IGrid& lootdropE);
-
-// Every shared value back to its start (none, empty, 0). For tests.
-void reset_shared_state();

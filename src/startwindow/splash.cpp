@@ -109,17 +109,13 @@ Splash::Splash(std::function<void()> open_main, QWidget* parent)
   setFont(ms_sans_serif());
   setFixedSize(kInnerSize);
   move(kScreenPos);
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  setPalette(pal);
-  setAutoFillBackground(true);
+  make_white(this);
 
   Label1 = new QLabel(u"V.3.55"_s, this);
   Label1->setObjectName(u"Label1"_s);
   Label1->setGeometry(twips_rect(4680, 4800, 1455, 375));
   Label1->setFont(times_new_roman(14.25));
-  Label1->setAutoFillBackground(true);
-  Label1->setPalette(pal);
+  make_white(Label1);
 
   go = LiteBtnCtrl::placed(this, u"go"_s, u"Let's Start"_s, twips_rect(2640, 5280, 2175, 495));
   connect(go, &LiteBtnCtrl::Click, this, &Splash::go_Click);

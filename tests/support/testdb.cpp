@@ -2,6 +2,7 @@
 
 #include "platform/readers.h"
 #include "shared/shared.h"
+#include "support/shared_state.h"
 
 #include <unistd.h>
 #include <QCoreApplication>
@@ -144,6 +145,10 @@ int ScratchDb::count(const QString& table, const QString& where) {
   QString sql = QStringLiteral("SELECT COUNT(*) FROM ") + table;
   if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
   return scalar(sql).toInt();
+}
+
+void open_read_only(db::ResultSet& rs, const QString& sql, db::Connection& conn) {
+  rs.read_only(conn, [&] { rs.open(sql, conn); });
 }
 
 SentStatements::SentStatements() {

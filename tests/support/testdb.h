@@ -78,6 +78,9 @@ class ScratchDb {
   std::unique_ptr<db::Connection> conn_;
 };
 
+// rs.open(sql, conn) inside ResultSet::read_only's read-only transaction.
+void open_read_only(db::ResultSet& rs, const QString& sql, db::Connection& conn);
+
 // The statement and query texts the program sends to the server over db_conn
 // while this lives, in the order they are sent.
 class SentStatements {
