@@ -254,6 +254,22 @@ const LongOperation kOperations[] = {
        EXPECT_EQ(t.scratch->rows(u"SELECT id FROM lootdrop"_s), (QStringList{u"1"_s}));
        EXPECT_EQ(t.renumbering().out->text(), u"COMPLETED!"_s);
      }},
+    {"RenumberingCheck",
+     [](LongOperations& t) {
+       t.scratch->exec(u"INSERT INTO lootdrop (id,name) VALUES (3,'three')"_s);
+       t.entries(3, {u"1001|1|0|25|0|1|127|1"_s});
+     },
+     {u"LOCK TABLES lootdrop_entries WRITE"_s},
+     u"UNLOCK TABLES"_s,
+     u"SELECT DISTINCT e.lootdrop_id FROM lootdrop_entries"_s,
+     [](LongOperations& t) -> QLabel& { return *t.renumbering().out; },
+     [](LongOperations& t) { t.renumbering().Command1_Click(); },
+     u"Checking lootdrop #1"_s,
+     u"Checking loottable #4294967295"_s,
+     [](LongOperations& t) {
+       EXPECT_EQ(t.scratch->rows(u"SELECT lootdrop_id,item_id FROM lootdrop_entries"_s), (QStringList{u"1|1001"_s}));
+       EXPECT_EQ(t.renumbering().out->text(), u"COMPLETED!"_s);
+     }},
     {"LevelLoaderBeforeTheRows",
      [](LongOperations& t) {
        t.scratch->exec(u"INSERT INTO npc_types (id,name,level,loottable_id) VALUES (12,'a_rat',3,0),(5,'a_bat',7,0)"_s);

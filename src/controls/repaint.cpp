@@ -82,7 +82,7 @@ PhaseLabel::PhaseLabel(QLabel& label, QString text, QWidget& repainted)
 void PhaseLabel::tick() {
   const qint64 tenths = clock_.elapsed() / 100;
   // Shorter phases pass without a count.
-  if (tenths < 5 || tenths == shown_tenths_) return;
+  if (tenths < 3 || tenths == shown_tenths_) return;
   shown_tenths_ = tenths;
   label_.setText(text_ + u' ' + QString::number(static_cast<double>(tenths) / 10, 'f', 1) + QStringLiteral(" s"));
   repaint_now(&repainted_);

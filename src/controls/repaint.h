@@ -45,8 +45,8 @@ class ChunkPacer {
 };
 
 // The text of a phase with nothing to count (one long statement): `text`,
-// and from half a second on the seconds it has taken ("... 1.3 s"), so the
-// operator sees the program is alive. tick() as often as convenient.
+// and from 0.3 s on the seconds it has taken ("... 1.3 s"), so the operator
+// sees the program is alive. tick() as often as convenient.
 class PhaseLabel {
  public:
   PhaseLabel(QLabel& label, QString text, QWidget& repainted);

@@ -226,11 +226,14 @@ bool lootdrop_reorg::no_stray_entries(std::int64_t last_dest) {
     db_rs.close();
     return strays.size() <= static_cast<std::size_t>(kStraysShown);
   };
+  // Half a second at 10x: the label says what is checked.
   by_ranges(1, last_dest, [&](std::int64_t first, std::int64_t last) {
+    out->setText(u"Checking lootdrop #"_s + decimal_text(first));
     return collect(reorg_sql::stray_entries_query(first, last, kStraysShown + 1));
   });
   if (strays.size() <= static_cast<std::size_t>(kStraysShown)) {
     by_loottable_ranges([&](std::int64_t first, std::int64_t last) {
+      out->setText(u"Checking loottable #"_s + decimal_text(first));
       return collect(reorg_sql::stray_links_query(first, last, last_dest, kStraysShown + 1));
     });
   }

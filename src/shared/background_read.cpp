@@ -9,6 +9,8 @@
 #include <algorithm>
 
 void run_painted(const std::function<void()>& work, QWidget& painted) {
+  // A loop of short statements never waits long enough for the ticks below.
+  refresh_windows_throttled();
   worker::run(work, [&] {
     repaint_throttled(&painted);
     refresh_windows_throttled();
@@ -17,6 +19,7 @@ void run_painted(const std::function<void()>& work, QWidget& painted) {
 
 void run_painted(const std::function<void()>& work, QLabel& label, const QString& phase) {
   PhaseLabel shown(label, phase, label);
+  refresh_windows_throttled();
   worker::run(work, [&] {
     shown.tick();
     refresh_windows_throttled();
