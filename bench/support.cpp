@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "support/root_client.h"
+
 #include "platform/readers.h"
 
 #include <sys/resource.h>
@@ -72,25 +74,6 @@ QStringList client_args() {
           QStringLiteral("-P%1").arg(s.port),    QStringLiteral("-u") + s.user,
           QStringLiteral("-p") + s.password,     QStringLiteral("--batch"),
           QStringLiteral("--skip-column-names"), kDatabase};
-}
-
-// The server's root through its socket, as scripts/db.sh does it: the
-// editor's account has rights on its own databases only, so switching the
-// general log and reading it go through this. Returns the client's output.
-QByteArray root_client(const QString& script) {
-  const QString folder = qEnvironmentVariableIsSet("LOOT_DB_DIR") ? qEnvironmentVariable("LOOT_DB_DIR")
-                                                                  : QStringLiteral(LOOT_SOURCE_DIR "/.db");
-  QProcess p;
-  p.start(QStringLiteral("mariadb"),
-          {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + folder + QStringLiteral("/mysqld.sock"),
-           QStringLiteral("-uroot"), QStringLiteral("--batch"), QStringLiteral("--skip-column-names")});
-  if (!p.waitForStarted(-1)) throw std::runtime_error("the mariadb client does not start");
-  p.write(script.toUtf8());
-  p.closeWriteChannel();
-  p.waitForFinished(-1);
-  if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-    throw std::runtime_error("the server's root refused: " + p.readAllStandardError().toStdString());
-  return p.readAllStandardOutput();
 }
 
 }  // namespace
@@ -166,24 +149,25 @@ QStringList captured_statements(const std::function<void()>& run) {
   rs.open(QStringLiteral("SELECT CONNECTION_ID()"), admin());
   const QString self = rs.field(0).text();
   rs.close();
-  root_client(
+  testing_support::root_sql(
       QStringLiteral("SET GLOBAL log_output='TABLE';\nTRUNCATE mysql.general_log;\nSET GLOBAL general_log=ON;\n"));
   try {
     run();
   } catch (...) {
-    root_client(QStringLiteral("SET GLOBAL general_log=OFF;\nTRUNCATE mysql.general_log;\n"));
+    testing_support::root_sql(QStringLiteral("SET GLOBAL general_log=OFF;\nTRUNCATE mysql.general_log;\n"));
     throw;
   }
   // Hexadecimal, so statements that span lines come through the client's
   // line-wise output whole.
-  const QByteArray out = root_client(QStringLiteral("SET GLOBAL general_log=OFF;\n"
-                                                    "SELECT HEX(CONVERT(argument USING utf8mb4)) FROM "
-                                                    "mysql.general_log WHERE command_type IN ('Query','Execute') "
-                                                    "AND user_host NOT LIKE 'root[%' AND thread_id<>") +
-                                     self + QStringLiteral(" ORDER BY event_time;\nTRUNCATE mysql.general_log;\n"));
+  const QString out =
+      testing_support::root_sql(QStringLiteral("SET GLOBAL general_log=OFF;\n"
+                                               "SELECT HEX(CONVERT(argument USING utf8mb4)) FROM "
+                                               "mysql.general_log WHERE command_type IN ('Query','Execute') "
+                                               "AND user_host NOT LIKE 'root[%' AND thread_id<>") +
+                                self + QStringLiteral(" ORDER BY event_time;\nTRUNCATE mysql.general_log;\n"));
   QStringList statements;
-  for (const QByteArray& line : out.split('\n')) {
-    if (!line.trimmed().isEmpty()) statements << QString::fromUtf8(QByteArray::fromHex(line.trimmed()));
+  for (const QString& line : out.split(u'\n')) {
+    if (!line.trimmed().isEmpty()) statements << QString::fromUtf8(QByteArray::fromHex(line.trimmed().toLatin1()));
   }
   return statements;
 }
@@ -215,25 +199,24 @@ void copy_tables(const QString& database, const QStringList& tables) {
 }
 
 void settle_server() {
-  const QString pct =
-      QString::fromUtf8(root_client(QStringLiteral("SELECT @@GLOBAL.innodb_max_dirty_pages_pct")).trimmed());
-  root_client(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=0"));
+  const QString pct = testing_support::root_sql(QStringLiteral("SELECT @@GLOBAL.innodb_max_dirty_pages_pct")).trimmed();
+  testing_support::root_sql(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=0"));
   QElapsedTimer t;
   t.start();
   bool settled = false;
   while (t.elapsed() < 120000) {
-    const QList<QByteArray> values =
-        root_client(
+    const QStringList values =
+        testing_support::root_sql(
             QStringLiteral("SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS WHERE VARIABLE_NAME IN "
                            "('INNODB_BUFFER_POOL_PAGES_DIRTY','INNODB_HISTORY_LIST_LENGTH') ORDER BY VARIABLE_NAME"))
             .trimmed()
-            .split('\n');
+            .split(u'\n');
     // Dirty pages, then the history list.
     settled = values.size() == 2 && values[0].toLongLong() <= 100 && values[1].toLongLong() <= 1000;
     if (settled) break;
     QThread::msleep(200);
   }
-  root_client(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=") + pct);
+  testing_support::root_sql(QStringLiteral("SET GLOBAL innodb_max_dirty_pages_pct=") + pct);
   if (!settled) std::printf("  (the server was still writing back pages after two minutes)\n");
 }
 

@@ -6,6 +6,7 @@
 #include "platform/odbc.h"
 #include "shared/operator_io.h"
 #include "shared/settings.h"
+#include "support/root_client.h"
 
 #include <gtest/gtest.h>
 #include <QString>
@@ -28,11 +29,6 @@ ServerInfo server_info();
 
 // Settings that reach the given database on the test server.
 DbSettings settings_for(const QString& database);
-
-// Runs SQL as the server's root through its socket, as scripts/db.sh does (the
-// editor's account may not make accounts). Returns the client's output, rows
-// tab-separated; throws std::runtime_error when the server refuses.
-QString root_sql(const QString& script);
 
 // Thrown by RecordingIO::end_program so a test can see the program end.
 struct ProgramEnded {};
